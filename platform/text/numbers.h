@@ -1,0 +1,47 @@
+#pragma once
+// Numbers under the Brazilian settings, fixed whatever the machine's locale:
+// decimal separator ",", thousands separator ".".
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace ofx::num {
+
+// A text that does not convert, or a value that has no text form. what() is a Portuguese
+// sentence that names the value, ready to be shown to the user.
+class ConversionError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Integer text: optional blanks in front, optional sign, decimal digits (leading zeros allowed).
+// Empty, letters, a fraction or a value outside 32 bits throw ConversionError,
+// e.g. "\"20A5\" não é um número inteiro válido".
+std::int32_t parseInteger(std::string_view text);
+
+// Decimal text with "," as decimal separator (no thousands separator, leading zeros allowed,
+// optional sign, optional exponent "1,5E3", blanks around allowed). "." or letters throw.
+double parseDecimal(std::string_view text);
+
+// The shortest text of a decimal as a field shows it: up to 15 significant digits, general
+// format, "," as separator, no grouping. 2.5 -> "2,5", 10 -> "10", 0.1+0.2 -> "0,3".
+std::string shortestDecimal(double value);
+
+// The exchange file's value form: rounded to 12 significant digits, fixed notation, exactly
+// 4 decimals, no grouping, leading "-" when negative. 10 -> "10,0000".
+// An integer part of more than 12 digits has no such form: throws ConversionError.
+std::string valueForm(double value);
+
+// Layout by a picture pattern: "0" a digit always shown, "#" a digit shown when significant,
+// "," anywhere in the integer part turns thousands grouping on (printed as "."), "." the decimal
+// point (printed as ","), anything else literal (as in "R$ ###,###,##0.0000").
+// Rounds half away from zero at the last decimal place shown.
+// Patterns the program uses: "##0.0000", "#00000", "###,###,##0.0000", "R$ ###,###,##0.0000".
+std::string formatPattern(double value, std::string_view pattern);
+
+// The report's " #n%2,4n" form: four decimals, thousands grouped, at least two characters wide.
+// 1234.5 -> "1.234,5000".
+std::string reportNumber(double value);
+
+}  // namespace ofx::num
