@@ -114,6 +114,11 @@ public:
     void setText(std::string_view field, std::string_view text);
     void setValue(std::string_view field, Value v);
     void setNull(std::string_view field);
+    // The same by field index (fieldIndex()), for hot loops that resolve names once.
+    const Value& value(int fieldIndex) const;
+    std::string asText(int fieldIndex) const;
+    void setText(int fieldIndex, std::string_view text);
+    void setValue(int fieldIndex, Value v);
 
     // --- reading the view without moving the cursor (for bound views) -----------------
     const Value& valueAt(int position, int fieldIndex) const;
