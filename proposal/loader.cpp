@@ -98,6 +98,26 @@ void cancelInsert(MemTable& table)
 
 }  // namespace
 
+namespace {
+
+// Item fields 4, 5, 8 and 9 (unit value, total, discount, discount value) are decimals.
+bool isDecimalItemField(int i)
+{
+    return i == 3 || i == 4 || i == 7 || i == 8;
+}
+
+// The writer zero-fills a negative value in front of its sign ("00000000-3,5000"); such a text
+// reads back as the number after the zeros, so a saved proposal always opens again.
+std::string_view zeroFilledSign(std::string_view text)
+{
+    const auto firstNonZero = text.find_first_not_of('0');
+    if (firstNonZero != std::string_view::npos && firstNonZero > 0 && text[firstNonZero] == '-')
+        return text.substr(firstNonZero);
+    return text;
+}
+
+}  // namespace
+
 LoadResult loadProposal(std::istream& in, MemTable& lots, MemTable& items, ProcessVariables& vars)
 {
     LoadResult result;
@@ -159,8 +179,10 @@ LoadResult loadProposal(std::istream& in, MemTable& lots, MemTable& items, Proce
                 items.append();
                 for (int i = 0; i < 5; ++i)
                     items.setText(itemLotColumns[i], *lotVariables[i]);
-                for (int i = 0; i < itemFieldCount; ++i)
-                    items.setText(itemColumns[i], s.fields[static_cast<std::size_t>(i)]);
+                for (int i = 0; i < itemFieldCount; ++i) {
+                    const std::string_view text = s.fields[static_cast<std::size_t>(i)];
+                    items.setText(itemColumns[i], isDecimalItemField(i) ? zeroFilledSign(text) : text);
+                }
                 items.post();
                 break;
             }

@@ -307,3 +307,26 @@ TEST(Loader, WriteReadRoundTrip)
 }
 
 }  // namespace
+
+namespace {
+
+// A negative value comes back from the writer with its zeros in front of the minus; the file
+// must still open, with the same numbers.
+TEST(Loader, NegativeValuesWrittenByTheWriterReadBack)
+{
+    Proposal first;
+    ASSERT_TRUE(first.load(lines({"H|M|2025|1|1|L||0|", "A|1|Ajuste|1|-2,5|-2,5|UN||-7,5|-1|1|"})).ok);
+    const std::string written = first.write();
+    ASSERT_TRUE(first.lastWrite.ok) << first.lastWrite.error;
+    ASSERT_NE(written.find("|0000000000-2,5000|"), std::string::npos);
+
+    Proposal second;
+    const LoadResult r = second.load(written);
+    ASSERT_TRUE(r.ok) << r.message;
+    EXPECT_DOUBLE_EQ(second.items.asDecimal(field::VL_UNITARIO), -2.5);
+    EXPECT_DOUBLE_EQ(second.items.asDecimal(field::VL_TOTAL), -2.5);
+    EXPECT_DOUBLE_EQ(second.items.asDecimal(field::PERC_DESC), -7.5);
+    EXPECT_DOUBLE_EQ(second.items.asDecimal(field::VLR_DESC), -1);
+}
+
+}  // namespace
