@@ -465,11 +465,19 @@ long LineReader::lineNumber() const { return d->lineNumber; }
 
 std::string valueForm(double value) { return num::valueForm(value); }
 
+std::string_view withoutZerosBeforeSign(std::string_view text)
+{
+    const auto firstNonZero = text.find_first_not_of('0');
+    if (firstNonZero != std::string_view::npos && firstNonZero > 0 && text[firstNonZero] == '-')
+        return text.substr(firstNonZero);
+    return text;
+}
+
 std::string quantityForm(std::string_view quantityText)
 {
     std::string digits;
     digits.reserve(quantityText.size());
-    for (const char c : quantityText)
+    for (const char c : withoutZerosBeforeSign(quantityText))
         if (c != '.')
             digits += c;
     if (digits.empty())

@@ -88,6 +88,11 @@ std::string valueForm(double value);
 // Quantity form: every "." removed, converted with "," as decimal separator, then the value form;
 // an empty text is zero. ConversionError for a text that does not convert ("1,5 kg").
 std::string quantityForm(std::string_view quantityText);
+
+// A number as the writer zero-fills it: the zeros go in front of the sign ("0000000000-2,5000").
+// Returns the text from the sign on when it has that shape, else the text unchanged, so that every
+// number the writer writes reads back (also the quantity, which is converted when written).
+std::string_view withoutZerosBeforeSign(std::string_view text);
 // Percentage form "##0.0000": 7.5 -> "7,5000". ConversionError when not finite.
 std::string percentageForm(double value);
 // Lot-number form "#00000": 3 -> "00003".

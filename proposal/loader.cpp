@@ -100,20 +100,16 @@ void cancelInsert(MemTable& table)
 
 namespace {
 
-// Item fields 4, 5, 8 and 9 (unit value, total, discount, discount value) are decimals.
-bool isDecimalItemField(int i)
+// Every field but the texts (DS_ITEM, QT_ITEM, UN_MEDIDA, DS_MARCA) of an item line is a number.
+bool isNumericItemField(int i)
 {
-    return i == 3 || i == 4 || i == 7 || i == 8;
+    return i != 1 && i != 2 && i != 5 && i != 6;
 }
 
-// The writer zero-fills a negative value in front of its sign ("00000000-3,5000"); such a text
-// reads back as the number after the zeros, so a saved proposal always opens again.
-std::string_view zeroFilledSign(std::string_view text)
+// Lot line fields 2, 3 and 4 (year, process number, lot number) are integers.
+bool isNumericLotField(int i)
 {
-    const auto firstNonZero = text.find_first_not_of('0');
-    if (firstNonZero != std::string_view::npos && firstNonZero > 0 && text[firstNonZero] == '-')
-        return text.substr(firstNonZero);
-    return text;
+    return i == 1 || i == 2 || i == 3;
 }
 
 }  // namespace
@@ -168,8 +164,10 @@ LoadResult loadProposal(std::istream& in, MemTable& lots, MemTable& items, Proce
                 lots.append();
                 for (int i = 0; i < lotFieldCount; ++i)
                     *lotVariables[i] = s.fields[static_cast<std::size_t>(i)];
-                for (int i = 0; i < lotFieldCount; ++i)
-                    lots.setText(lotColumns[i], s.fields[static_cast<std::size_t>(i)]);
+                for (int i = 0; i < lotFieldCount; ++i) {
+                    const std::string_view text = s.fields[static_cast<std::size_t>(i)];
+                    lots.setText(lotColumns[i], isNumericLotField(i) ? withoutZerosBeforeSign(text) : text);
+                }
                 lots.post();
                 break;
             case LineKind::Participant:
@@ -178,10 +176,11 @@ LoadResult loadProposal(std::istream& in, MemTable& lots, MemTable& items, Proce
             case LineKind::Item:
                 items.append();
                 for (int i = 0; i < 5; ++i)
-                    items.setText(itemLotColumns[i], *lotVariables[i]);
+                    items.setText(itemLotColumns[i],
+                                  isNumericLotField(i) ? withoutZerosBeforeSign(*lotVariables[i]) : *lotVariables[i]);
                 for (int i = 0; i < itemFieldCount; ++i) {
                     const std::string_view text = s.fields[static_cast<std::size_t>(i)];
-                    items.setText(itemColumns[i], isDecimalItemField(i) ? zeroFilledSign(text) : text);
+                    items.setText(itemColumns[i], isNumericItemField(i) ? withoutZerosBeforeSign(text) : text);
                 }
                 items.post();
                 break;

@@ -1,5 +1,6 @@
 #include "proposal/pricing.h"
 
+#include "proposal/exchangefile.h"
 #include "proposal/tables.h"
 #include "text/numbers.h"
 
@@ -10,8 +11,9 @@ namespace ofx::proposal {
 
 namespace {
 
-std::string withoutPoints(std::string text)
+std::string withoutPoints(std::string_view written)
 {
+    std::string text(withoutZerosBeforeSign(written));
     text.erase(std::remove(text.begin(), text.end(), '.'), text.end());
     return text;
 }

@@ -315,7 +315,7 @@ namespace {
 TEST(Loader, NegativeValuesWrittenByTheWriterReadBack)
 {
     Proposal first;
-    ASSERT_TRUE(first.load(lines({"H|M|2025|1|1|L||0|", "A|1|Ajuste|1|-2,5|-2,5|UN||-7,5|-1|1|"})).ok);
+    ASSERT_TRUE(first.load(lines({"H|M|2025|1|-5|L||0|", "A|-1|Ajuste|-3|-2,5|-2,5|UN||-7,5|-1|1|"})).ok);
     const std::string written = first.write();
     ASSERT_TRUE(first.lastWrite.ok) << first.lastWrite.error;
     ASSERT_NE(written.find("|0000000000-2,5000|"), std::string::npos);
@@ -327,6 +327,10 @@ TEST(Loader, NegativeValuesWrittenByTheWriterReadBack)
     EXPECT_DOUBLE_EQ(second.items.asDecimal(field::VL_TOTAL), -2.5);
     EXPECT_DOUBLE_EQ(second.items.asDecimal(field::PERC_DESC), -7.5);
     EXPECT_DOUBLE_EQ(second.items.asDecimal(field::VLR_DESC), -1);
+    EXPECT_EQ(second.items.asInteger(field::CD_ITEM), -1);
+    EXPECT_EQ(second.lots.asInteger(field::NO_LOTE), -5);
+    EXPECT_EQ(second.write(), written);  // the quantity "0000000000-3,0000" converts again
+    EXPECT_TRUE(second.lastWrite.ok) << second.lastWrite.error;
 }
 
 }  // namespace
