@@ -1,0 +1,79 @@
+#pragma once
+// The preview window of a built report: pages painted on demand, printing, PDF export, quick
+// export, zoom, text search, the outline (page list), page setup and page navigation. It offers
+// no opening, saving or editing of pages.
+#include "reportengine/document.h"
+
+#include <QDialog>
+
+#include <memory>
+#include <optional>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPrinter;
+class QScrollArea;
+class QSpinBox;
+
+namespace ofx::reportengine {
+
+class Report;
+class PagesView;
+
+class ReportPreview : public QDialog {
+    Q_OBJECT
+public:
+    // report, when given, is rebuilt after a page setup; the page setup it had is restored when
+    // the preview closes (each later build starts from the template as stored). Not owned.
+    explicit ReportPreview(Document doc, Report* report = nullptr, QWidget* parent = nullptr);
+    ~ReportPreview() override;
+
+    const Document& document() const { return doc_; }
+    int currentPage() const { return current_; }  // 0-based
+    double zoom() const { return zoom_; }          // 1.0 is 100 %: paper at its real size
+
+    void goToPage(int index);
+    void setZoom(double zoom);
+    // Finds text after the last hit (from the current page's top when there was none), shows
+    // its page and marks it. False when there is no further hit.
+    bool findNext(const QString& text);
+    // Writes the PDF; with a progress window when progress is set. Shows a message on failure.
+    bool exportPdfTo(const QString& path, bool progress);
+
+    // The preview as the program shows it: modal over parent, maximized, at 100 %.
+    static void showModal(Document doc, Report* report, QWidget* parent);
+
+private:
+    void print();
+    void exportPdf(bool quick);
+    void pageSetup();
+    void find();
+    void updatePageControls();
+    void documentChanged();
+
+    Document doc_;
+    Report* report_;
+    std::optional<PageSetup> originalSetup_;
+    int current_ = 0;
+    double zoom_ = 1.0;
+    Document::Hit lastHit_;
+    QString lastSearch_;
+
+    PagesView* view_ = nullptr;
+    QScrollArea* scroll_ = nullptr;
+    QListWidget* outline_ = nullptr;
+    QSpinBox* pageSpin_ = nullptr;
+    QLabel* pageCount_ = nullptr;
+    QComboBox* zoomBox_ = nullptr;
+    QLineEdit* search_ = nullptr;
+    QAction* first_ = nullptr;
+    QAction* prior_ = nullptr;
+    QAction* next_ = nullptr;
+    QAction* last_ = nullptr;
+    std::unique_ptr<QPrinter> printer_;
+};
+
+}  // namespace ofx::reportengine
