@@ -1,0 +1,182 @@
+#pragma once
+// TFLancamentoProposta: the proposal entry window. Shows one lot at a time (a read-only lot
+// header bound to the lots table, the lot's items in the grid, the item's description), the
+// participant panel, the proposal dates and observations, and the commands: four lot navigation
+// commands, save, "Limpar", print and close.
+//
+// The window owns its three tables: the lots table cdsProposta, the items table cdsLote and the
+// report cursor cdsBuscaItens. A new window starts with new, empty tables.
+//
+// Long operations that let the event loop turn (saving) lock the window with
+//     ofx::widgets::InputLock lock(window);
+// for their duration: no command, shortcut, grid or participant input acts and the window
+// cannot be closed; only repaints happen.
+#include "data/memtable.h"
+#include "forms/uPadraoGeral.h"
+#include "widgets/datasource.h"
+#include "widgets/imagelist.h"
+
+#include <QString>
+
+#include <string>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+
+namespace ofx::widgets {
+class DBText;
+class IconButton;
+class PanelStatusBar;
+class ProgressBar;
+}  // namespace ofx::widgets
+
+namespace ofx::forms {
+
+// Load pending: set by every entry window's creation, cleared once its first activation has
+// made the load. Process-wide.
+extern bool vCarregarArquivo;
+
+class TFLancamentoProposta : public TFPadraoGeral {
+    Q_OBJECT
+public:
+    explicit TFLancamentoProposta(QWidget* parent = nullptr);
+    ~TFLancamentoProposta() override;
+
+    // --- tables and data sources (the sources are declared after the tables: they go first)
+    data::MemTable cdsProposta;    // lots
+    data::MemTable cdsLote;        // items of all lots; filtered to the shown lot
+    data::MemTable cdsBuscaItens;  // report cursor: a clone of cdsLote made by saving/printing
+    widgets::DataSource dtsProposta;
+    widgets::DataSource dtsLote;
+
+    // --- window state
+    bool FArquivoInvalido = false;  // set when loading failed; saving and printing refuse
+    std::string vOrdemItens;        // report item order ("NO_LOTE;CD_ITEM"...), CP1252
+
+    // --- components (client area 846 x 680)
+    QLabel* cxImage2 = nullptr;  // header banner, 846 x 108
+    QGroupBox* grbLancamento = nullptr;
+
+    // Participant panel, inside grbLancamento. Every field starts disabled.
+    QGroupBox* grbParticipante = nullptr;
+    QLabel* lblParticipante = nullptr;
+    QLineEdit* edtCdFornecedor = nullptr;  // never enabled
+    QLineEdit* edtNmFornecedor = nullptr;
+    QComboBox* edtTipoDocumento = nullptr;  // "CPF", "CNPJ"; shows "CNPJ"
+    QLabel* lblInscricao = nullptr;
+    QLineEdit* edtCpfCnpj = nullptr;
+    QLabel* lblEndereco = nullptr;
+    QLineEdit* edtEndereco = nullptr;
+    QLabel* lblNumeroEndereco = nullptr;
+    QLineEdit* edtNumero = nullptr;
+    QLabel* lblCEP = nullptr;
+    QLineEdit* edtCEP = nullptr;
+    QLabel* lblBairro = nullptr;
+    QLineEdit* edtBairro = nullptr;
+    QLabel* lblCidade = nullptr;
+    QLineEdit* edtCidade = nullptr;
+    QLabel* lblUF = nullptr;
+    QComboBox* edtUF = nullptr;  // the 27 units of the federation
+
+    // Lot header (bound to the lots table, disabled), dates, grid, memos, letterhead box.
+    QLabel* lblModalidade = nullptr;
+    widgets::DBText* dbtModalidade = nullptr;
+    QLabel* lblNumero = nullptr;
+    widgets::DBText* dbtNumero = nullptr;
+    QLabel* lblAno = nullptr;
+    widgets::DBText* dbtAno = nullptr;
+    QLabel* lblValidadeProposta = nullptr;
+    QLineEdit* edtValidade = nullptr;
+    QLabel* lblPrazoEntregaExecucao = nullptr;
+    QLineEdit* edtProposta = nullptr;
+    QLabel* lblLote = nullptr;
+    widgets::DBText* dbtNumLote = nullptr;
+    widgets::DBText* dbtDescLote = nullptr;
+    // The item grid's place (3, 140, 839 x 274 in grbLancamento): a container into which the
+    // grid view goes (replaceItemGrid).
+    QFrame* dbgItens = nullptr;
+    QLabel* lblDescricao = nullptr;
+    QPlainTextEdit* mmDescricao = nullptr;
+    QLabel* lblObservacoes = nullptr;
+    QPlainTextEdit* mmObs = nullptr;
+    QCheckBox* chkTimbrado = nullptr;
+
+    widgets::IconButton* bbtSalvar = nullptr;
+    widgets::IconButton* bbtImprimir = nullptr;
+    widgets::IconButton* btnPrimeiro = nullptr;
+    widgets::IconButton* btnAnterior = nullptr;
+    widgets::IconButton* btnProximo = nullptr;
+    widgets::IconButton* btnUltimo = nullptr;
+    widgets::IconButton* bbtSair = nullptr;
+
+    widgets::PanelStatusBar* dxStatusBar = nullptr;  // notice (440), empty (290), version
+    widgets::ProgressBar* pgbStatus = nullptr;       // over the middle panel; rests at 0
+
+    // --- images and actions (ActListaProposta), all with window-wide shortcuts
+    widgets::ImageList imgCadastroProposta;
+    QAction* ActPrimeiroProposta = nullptr;  // "Primeiro lote", F5
+    QAction* ActAnteriorProposta = nullptr;  // "Lote anterior", F6
+    QAction* ActProximoProposta = nullptr;   // "Próximo lote", F7
+    QAction* ActUltimoProposta = nullptr;    // "Último lote", F8
+    QAction* ActSalvarProposta = nullptr;    // "Salvar proposta", Ctrl+S
+    QAction* ActLimparProposta = nullptr;    // "Limpar", Ctrl+L (no button)
+    QAction* ActImprimirProposta = nullptr;  // "Imprimir proposta", Ctrl+I
+    QAction* ActSairProposta = nullptr;      // "Sair", Ctrl+F4
+    QList<QAction*> ActListaProposta;
+
+    // --- handlers
+    void FormCreate();
+    void FormActivate();
+    void FormClose(CloseAction& action);
+
+    void ActPrimeiroPropostaExecute();
+    void ActAnteriorPropostaExecute();
+    void ActProximoPropostaExecute();
+    void ActUltimoPropostaExecute();
+    void ActSalvarPropostaExecute();
+    void ActLimparPropostaExecute();
+    void ActImprimirPropostaExecute();
+    void ActSairPropostaExecute();
+
+    void btnPrimeiroClick();
+    void btnAnteriorClick();
+    void btnProximoClick();
+    void btnUltimoClick();
+    void bbtSalvarClick();
+    void btnLimparClick();
+    void bbtImprimirClick();
+    void bbtSairClick();
+
+    // Shows the current lot: the items table refiltered to it, its first row in edit state,
+    // that row's description in mmDescricao. Does nothing while the lots table's controls are
+    // disabled (after a failed load).
+    void cdsPropostaAfterScroll();
+
+    // Enabled state of the four navigation buttons for "nbFirst", "nbPrior", "nbNext" or
+    // "nbLast" (with the lots table's beginning/end flags); other texts change nothing. The
+    // navigation actions stay enabled.
+    virtual void proNavegacao(const QString& position);
+
+    // Puts a grid widget in dbgItens' place (it takes the container's whole area).
+    void replaceItemGrid(QWidget* grid);
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // Loading of vCaminhoArquivo into the tables, the process variables and the panel, made
+    // on the first activation while vCarregarArquivo is set.
+    void proCarregarArquivo();
+
+    void buildLayout();
+    void buildActions();
+    void bindControls();
+};
+
+}  // namespace ofx::forms
