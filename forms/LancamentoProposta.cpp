@@ -1,5 +1,7 @@
 #include "forms/LancamentoProposta.h"
 
+#include "editors/maskededit.h"
+
 #include "proposal/tables.h"
 #include "resources/resources.h"
 #include "text/cp1252.h"
@@ -157,14 +159,14 @@ void TFLancamentoProposta::buildLayout()
     lblInscricao = label(QStringLiteral("Inscrição:"), pp, 667, 11);
     // No length limit on the plain editor: the document's edit mask sets the length (the
     // display form has 14 or 18 characters).
-    edtCpfCnpj = placed(new QLineEdit(pp), 717, 9, 118);
+    edtCpfCnpj = placed(new editors::MaskedEdit(pp), 717, 9, 118);
     lblEndereco = label(QStringLiteral("Endereço:"), pp, 23, 33);
     edtEndereco = placed(new QLineEdit(pp), 76, 31, 540);
     lblNumeroEndereco = label(QStringLiteral("Nº.:"), pp, 617, 33);
     edtNumero = placed(new QLineEdit(pp), 639, 31, 76);
     edtNumero->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lblCEP = label(QStringLiteral("CEP:"), pp, 717, 33);
-    edtCEP = placed(new QLineEdit(pp), 744, 31, 91);
+    edtCEP = placed(new editors::MaskedEdit(pp), 744, 31, 91);
     edtCEP->setText(QStringLiteral("  .   -   "));
     lblBairro = label(QStringLiteral("Bairro:"), pp, 40, 57);
     edtBairro = placed(new QLineEdit(pp), 76, 53, 319);
@@ -293,12 +295,6 @@ void TFLancamentoProposta::FormActivate()
         edtValidade->setFocus(Qt::ActiveWindowFocusReason);
 }
 
-void TFLancamentoProposta::proCarregarArquivo()
-{
-    // Loading the proposal file is wired in here: fill both tables, the process variables and
-    // the participant panel from vCaminhoArquivo, choose the pricing mode and show the first
-    // lot; on failure show the load message and set FArquivoInvalido.
-}
 
 void TFLancamentoProposta::FormClose(CloseAction& action)
 {
@@ -403,10 +399,20 @@ void TFLancamentoProposta::cdsPropostaAfterScroll()
 
 // --- commands of their own parts ------------------------------------------------------------
 
-void TFLancamentoProposta::bbtSalvarClick()
-{
-    // Saving the proposal is wired in here.
-}
+// --- participant panel and item grid -------------------------------------------------------
+
+void TFLancamentoProposta::proHabilitaCampos(bool) {}
+void TFLancamentoProposta::proModoPrecificacao(proposal::PricingMode) {}
+void TFLancamentoProposta::cdsLoteAfterScroll() {}
+void TFLancamentoProposta::edtNmFornecedorExit() {}
+void TFLancamentoProposta::edtEnderecoExit() {}
+void TFLancamentoProposta::edtNumeroExit() {}
+void TFLancamentoProposta::edtCEPExit() {}
+void TFLancamentoProposta::edtBairroExit() {}
+void TFLancamentoProposta::edtCidadeExit() {}
+void TFLancamentoProposta::edtUFExit() {}
+void TFLancamentoProposta::edtTipoDocumentoExit() {}
+void TFLancamentoProposta::edtCpfCnpjExit() {}
 
 void TFLancamentoProposta::btnLimparClick()
 {

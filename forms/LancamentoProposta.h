@@ -13,6 +13,7 @@
 // cannot be closed; only repaints happen.
 #include "data/memtable.h"
 #include "forms/uPadraoGeral.h"
+#include "proposal/loader.h"
 #include "widgets/datasource.h"
 #include "widgets/imagelist.h"
 
@@ -28,6 +29,12 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 
+namespace ofx::editors {
+class MaskedEdit;
+}
+namespace ofx::grid {
+class DataGrid;
+}
 namespace ofx::widgets {
 class DBText;
 class IconButton;
@@ -69,13 +76,13 @@ public:
     QLineEdit* edtNmFornecedor = nullptr;
     QComboBox* edtTipoDocumento = nullptr;  // "CPF", "CNPJ"; shows "CNPJ"
     QLabel* lblInscricao = nullptr;
-    QLineEdit* edtCpfCnpj = nullptr;
+    editors::MaskedEdit* edtCpfCnpj = nullptr;
     QLabel* lblEndereco = nullptr;
     QLineEdit* edtEndereco = nullptr;
     QLabel* lblNumeroEndereco = nullptr;
     QLineEdit* edtNumero = nullptr;
     QLabel* lblCEP = nullptr;
-    QLineEdit* edtCEP = nullptr;
+    editors::MaskedEdit* edtCEP = nullptr;
     QLabel* lblBairro = nullptr;
     QLineEdit* edtBairro = nullptr;
     QLabel* lblCidade = nullptr;
@@ -100,6 +107,7 @@ public:
     // The item grid's place (3, 140, 839 x 274 in grbLancamento): a container into which the
     // grid view goes (replaceItemGrid).
     QFrame* dbgItens = nullptr;
+    grid::DataGrid* dbgItensDados = nullptr;  // the grid's table view over cdsLote
     QLabel* lblDescricao = nullptr;
     QPlainTextEdit* mmDescricao = nullptr;
     QLabel* lblObservacoes = nullptr;
@@ -161,6 +169,26 @@ public:
     // "nbLast" (with the lots table's beginning/end flags); other texts change nothing. The
     // navigation actions stay enabled.
     virtual void proNavegacao(const QString& position);
+
+    // Enables or disables, as a group, the command buttons (and their shortcuts), the two date
+    // fields, the observations and the letterhead box. Saving disables them while it writes.
+    void proHabilitaCampos(bool enabled);
+    // The item grid's columns for a pricing mode (visibility, widths, editing), chosen by loading.
+    void proModoPrecificacao(proposal::PricingMode mode);
+    // Item refresh, the items table's after-scroll handler: acts only during a bulk pass (the
+    // items table's controls disabled); recomputes the current row's total.
+    void cdsLoteAfterScroll();
+
+    // Participant panel exit handlers: each stores its field into its participant variable.
+    void edtNmFornecedorExit();
+    void edtEnderecoExit();
+    void edtNumeroExit();
+    void edtCEPExit();
+    void edtBairroExit();
+    void edtCidadeExit();
+    void edtUFExit();
+    void edtTipoDocumentoExit();
+    void edtCpfCnpjExit();
 
     // Puts a grid widget in dbgItens' place (it takes the container's whole area).
     void replaceItemGrid(QWidget* grid);
