@@ -1,12 +1,21 @@
 #include "forms/LancamentoProposta.h"
 
 #include "editors/maskededit.h"
+#include "grid/datagrid.h"
 
+#include "proposal/document.h"
+#include "proposal/pricing.h"
+#include "proposal/processvariables.h"
 #include "proposal/tables.h"
+#include "report/printing.h"
+#include "report/propostareport.h"
+#include "reportengine/reportpreview.h"
 #include "resources/resources.h"
 #include "text/cp1252.h"
 #include "widgets/dbtext.h"
 #include "widgets/iconbutton.h"
+#include "widgets/messagedialog.h"
+#include "widgets/modal.h"
 #include "widgets/progressbar.h"
 #include "widgets/screen.h"
 #include "widgets/statusbar.h"
@@ -15,12 +24,19 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QFrame>
 #include <QGroupBox>
+#include <QHash>
+#include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QVBoxLayout>
+
+#include <functional>
 
 namespace ofx::forms {
 
@@ -70,6 +86,77 @@ const char* participantStyle =
 const char* greyMemoStyle =
     "QPlainTextEdit { background: #E2E2E2; border: 1px solid #515151; color: black; }";
 
+std::string toCp1252(const QString& text)
+{
+    return text::utf8ToCp1252(text.toStdString());
+}
+
+// Runs a field's exit handler when the keyboard focus leaves the field for another control of
+// the window. Not when the window merely loses the activation (a dialog opens, the user turns to
+// another application) nor when a popup of the field opens (the drop-down list of a combo box):
+// the window's focus stays on the field then, and the field is left only later, if at all.
+// A handler is not re-entered by the focus moves of its own message dialog.
+class ExitWatcher : public QObject {
+public:
+    static constexpr const char* name = "participantExitWatcher";
+
+    explicit ExitWatcher(QObject* parent) : QObject(parent) { setObjectName(QLatin1String(name)); }
+
+    void watch(QWidget* field, std::function<void()> onExit)
+    {
+        field->installEventFilter(this);
+        entries_.insert(field, Entry{std::move(onExit), false});
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::FocusOut)
+            return false;
+        auto it = entries_.find(watched);
+        if (it == entries_.end() || it->running)
+            return false;
+        auto* field = static_cast<QWidget*>(watched);
+        const QWidget* now = field->window()->focusWidget();
+        if (static_cast<QFocusEvent*>(event)->reason() == Qt::PopupFocusReason || now == field
+            || (now && field->isAncestorOf(now)))
+            return false;
+        const std::function<void()> handler = it->onExit;
+        it->running = true;
+        handler();
+        it = entries_.find(watched);
+        if (it != entries_.end())
+            it->running = false;
+        return false;
+    }
+
+private:
+    struct Entry {
+        std::function<void()> onExit;
+        bool running = false;
+    };
+    QHash<QObject*, Entry> entries_;
+};
+
+// A unit value or a discount typed in the grid. The exchange file has no form for a negative
+// number (its zero-filling puts the zeros in front of the minus sign, which no reader takes
+// back as that number) nor for more than 12 integer digits (values are written with 12
+// significant digits in 17 characters), so such input is refused as it is typed.
+bool priceInputFits(const grid::CurrencyInput& input)
+{
+    return !input.negative && input.integerDigits <= 12;
+}
+
+// Report item order set by a click on a column header; other headers set none.
+struct HeaderOrder {
+    const char* column;
+    const char* order;
+};
+constexpr HeaderOrder headerOrders[] = {
+    {"dbgItensDadosColumn11", "NO_LOTE;CD_LCTO"},  // dbgItensDadosColumn11HeaderClick, "Lançamento"
+    {"dbgItensDadosColumn1", "NO_LOTE;CD_ITEM"},   // dbgItensDadosColumn1HeaderClick, "Código"
+    {"dbgItensDadosColumn2", "NO_LOTE;DS_ITEM"},   // dbgItensDadosColumn2HeaderClick, "Item"
+};
+
 }  // namespace
 
 TFLancamentoProposta::TFLancamentoProposta(QWidget* parent) : TFPadraoGeral(parent)
@@ -86,6 +173,10 @@ TFLancamentoProposta::TFLancamentoProposta(QWidget* parent) : TFPadraoGeral(pare
 
 TFLancamentoProposta::~TFLancamentoProposta()
 {
+    // The fields' exit handlers must not run while the window's controls go (their focus moves
+    // as they are destroyed), and the grid must let go of the items table before it goes.
+    delete findChild<QObject*>(QLatin1String(ExitWatcher::name), Qt::FindDirectChildrenOnly);
+    dbgItensDados->setTable(nullptr);
     // The tables' handlers may point into this window; they must not run while it goes.
     cdsProposta.afterScroll = {};
     cdsLote.afterScroll = {};
@@ -157,9 +248,10 @@ void TFLancamentoProposta::buildLayout()
     edtTipoDocumento->addItems({QStringLiteral("CPF"), QStringLiteral("CNPJ")});
     edtTipoDocumento->setCurrentIndex(1);
     lblInscricao = label(QStringLiteral("Inscrição:"), pp, 667, 11);
-    // No length limit on the plain editor: the document's edit mask sets the length (the
-    // display form has 14 or 18 characters).
+    // No mask until loading or the type field sets one; unmasked it takes 14 characters (a
+    // mask sets its own length: the display form has 14 or 18).
     edtCpfCnpj = placed(new editors::MaskedEdit(pp), 717, 9, 118);
+    edtCpfCnpj->setMaxLength(14);
     lblEndereco = label(QStringLiteral("Endereço:"), pp, 23, 33);
     edtEndereco = placed(new QLineEdit(pp), 76, 31, 540);
     lblNumeroEndereco = label(QStringLiteral("Nº.:"), pp, 617, 33);
@@ -167,6 +259,7 @@ void TFLancamentoProposta::buildLayout()
     edtNumero->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lblCEP = label(QStringLiteral("CEP:"), pp, 717, 33);
     edtCEP = placed(new editors::MaskedEdit(pp), 744, 31, 91);
+    edtCEP->setEditMask(QStringLiteral("99.999-999;1;_"));
     edtCEP->setText(QStringLiteral("  .   -   "));
     lblBairro = label(QStringLiteral("Bairro:"), pp, 40, 57);
     edtBairro = placed(new QLineEdit(pp), 76, 53, 319);
@@ -180,6 +273,23 @@ void TFLancamentoProposta::buildLayout()
     for (QWidget* w : std::initializer_list<QWidget*>{edtCdFornecedor, edtNmFornecedor, edtTipoDocumento, edtCpfCnpj,
                                                       edtEndereco, edtNumero, edtCEP, edtBairro, edtCidade, edtUF})
         w->setEnabled(false);
+    for (QWidget* w : std::initializer_list<QWidget*>{edtCdFornecedor, edtNmFornecedor, edtTipoDocumento, edtCpfCnpj,
+                                                      edtEndereco, edtNumero, edtCEP, edtBairro, edtCidade, edtUF})
+        w->setToolTip(QString());
+    auto* exits = new ExitWatcher(this);
+    const std::pair<QWidget*, void (TFLancamentoProposta::*)()> exitHandlers[] = {
+        {edtNmFornecedor, &TFLancamentoProposta::edtNmFornecedorExit},
+        {edtTipoDocumento, &TFLancamentoProposta::edtTipoDocumentoExit},
+        {edtCpfCnpj, &TFLancamentoProposta::edtCpfCnpjExit},
+        {edtEndereco, &TFLancamentoProposta::edtEnderecoExit},
+        {edtNumero, &TFLancamentoProposta::edtNumeroExit},
+        {edtCEP, &TFLancamentoProposta::edtCEPExit},
+        {edtBairro, &TFLancamentoProposta::edtBairroExit},
+        {edtCidade, &TFLancamentoProposta::edtCidadeExit},
+        {edtUF, &TFLancamentoProposta::edtUFExit},
+    };
+    for (const auto& [field, handler] : exitHandlers)
+        exits->watch(field, [this, handler = handler] { run([this, handler] { (this->*handler)(); }); });
 
     // Lot header and dates.
     lblModalidade = label(QStringLiteral("Modalidade:"), g, 17, 95);
@@ -206,6 +316,7 @@ void TFLancamentoProposta::buildLayout()
     dbgItens->setFocusPolicy(Qt::StrongFocus);
     auto* gridLayout = new QVBoxLayout(dbgItens);
     gridLayout->setContentsMargins(0, 0, 0, 0);
+    buildItemGrid();
 
     lblDescricao = label(QStringLiteral("Descrição do Item:"), g, 5, 416);
     mmDescricao = placed(new QPlainTextEdit(g), 100, 415, 738, 36);
@@ -245,10 +356,81 @@ void TFLancamentoProposta::buildLayout()
     const QWidget* order[] = {edtCdFornecedor, edtNmFornecedor, edtTipoDocumento, edtCpfCnpj, edtEndereco,
                               edtNumero, edtCEP, edtBairro, edtCidade, edtUF,
                               dbtModalidade, dbtNumero, dbtAno, edtValidade, edtProposta, dbtNumLote,
-                              dbtDescLote, dbgItens, mmDescricao, mmObs, chkTimbrado, bbtSalvar,
+                              dbtDescLote, dbgItensDados->view(), mmDescricao, mmObs, chkTimbrado, bbtSalvar,
                               bbtImprimir, btnPrimeiro, btnAnterior, btnProximo, btnUltimo, bbtSair};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(const_cast<QWidget*>(order[i - 1]), const_cast<QWidget*>(order[i]));
+}
+
+void TFLancamentoProposta::buildItemGrid()
+{
+    using grid::EditorKind;
+    using grid::FooterKind;
+    using grid::GridColumn;
+    const QString money = QStringLiteral("R$ ###,###,##0.0000");
+    const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
+    const auto text = [](std::string_view f) { return std::string(f); };
+
+    dbgItensDados = new grid::DataGrid;
+    dbgItensDados->setObjectName(QStringLiteral("dbgItensDados"));
+    dbgItensDados->setEmptyText(QStringLiteral("Não há dados para exibir"));
+    // The columns' widths are their own: no stretching of the last one.
+    dbgItensDados->view()->horizontalHeader()->setStretchLastSection(false);
+    const GridColumn columns[] = {
+        {.name = "dbgItensDadosColumn8", .caption = "Lote", .field = text(field::NO_LOTE), .visible = false,
+         .editable = false, .focusable = false},
+        {.name = "dbgItensDadosColumn11", .caption = QStringLiteral("Lançamento"), .field = text(field::CD_LCTO),
+         .width = 78, .editable = false, .headerAlignment = Qt::AlignLeft | Qt::AlignVCenter},
+        {.name = "dbgItensDadosColumn1", .caption = QStringLiteral("Código"), .field = text(field::CD_ITEM),
+         .width = 50, .editable = false, .focusable = false, .grey = true},
+        {.name = "dbgItensDadosColumn2", .caption = "Item", .field = text(field::DS_ITEM), .width = 215,
+         .editable = false, .focusable = false, .grey = true},
+        {.name = "dbgItensDadosColumn7", .caption = "Marca", .field = text(field::DS_MARCA), .width = 187},
+        {.name = "dbgItensDadosColumn6", .caption = "Unidade", .field = text(field::UN_MEDIDA), .width = 60,
+         .editable = false, .focusable = false, .grey = true},
+        {.name = "dbgItensDadosColumn3", .caption = "Quantidade", .field = text(field::QT_ITEM), .width = 90,
+         .editable = false, .focusable = false, .grey = true, .alignment = right,
+         .displayFormat = "###,###,##0.0000", .editor = EditorKind::Currency},
+        {.name = "dbgItensDadosColumn4", .caption = QStringLiteral("Valor unitário"),
+         .field = text(field::VL_UNITARIO), .width = 115, .alignment = right, .displayFormat = money,
+         .editor = EditorKind::Currency, .decimals = 4, .inputConstraint = priceInputFits,
+         .footer = FooterKind::Text, .footerText = "Total da Proposta:"},
+        {.name = "dbgItensDadosColumn9", .caption = "% Desc.", .field = text(field::PERC_DESC), .width = 50,
+         .alignment = right, .displayFormat = "##0.0000", .editor = EditorKind::Currency, .decimals = 7,
+         .formatWhileEditing = true, .inputConstraint = priceInputFits},
+        {.name = "dbgItensDadosColumn10", .caption = "Valor Desc.", .field = text(field::VLR_DESC), .width = 100,
+         .editable = false, .focusable = false, .alignment = right, .displayFormat = money,
+         .editor = EditorKind::Currency},
+        {.name = "dbgItensDadosColumn5", .caption = "Valor total", .field = text(field::VL_TOTAL), .width = 120,
+         .editable = false, .focusable = false, .grey = true, .alignment = right, .displayFormat = money,
+         .editor = EditorKind::Currency, .footer = FooterKind::Sum, .footerFormat = money},
+    };
+    for (const GridColumn& c : columns)
+        dbgItensDados->addColumn(c);
+    replaceItemGrid(dbgItensDados);
+
+    connect(dbgItensDados, &grid::DataGrid::headerClicked, this, [this](int c) {
+        const QString name = dbgItensDados->column(c).name;
+        for (const HeaderOrder& h : headerOrders)
+            if (name == QLatin1String(h.column))
+                vOrdemItens = h.order;
+    });
+    // Shown once the operation that failed has unwound (a re-read may fail inside a move of the
+    // items table), as the application's default error message.
+    connect(dbgItensDados, &grid::DataGrid::errorOccurred, this, [this](const QString& message) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, message] { widgets::messageDlg(message, widgets::MsgKind::Error, widgets::MsgButton::OK, this); },
+            Qt::QueuedConnection);
+    });
+    // The description follows the item under the cursor, also when the user moves from row to
+    // row without changing anything (no re-read then).
+    const auto showDescription = [this] {
+        if (cdsLote.active() && !cdsLote.isEmpty())
+            mmDescricao->setPlainText(fromCp1252(cdsLote.asText(field::DS_ITEM)));
+    };
+    connect(dbgItensDados->view()->selectionModel(), &QItemSelectionModel::currentRowChanged, this, showDescription);
+    connect(dbgItensDados->model(), &grid::TableModel::cursorMoved, this, showDescription);
 }
 
 void TFLancamentoProposta::FormCreate()
@@ -272,6 +454,10 @@ void TFLancamentoProposta::bindControls()
         control->setDataField(std::string(name));
         control->setDataSource(&dtsProposta);
     }
+    dbgItensDados->setTable(&cdsLote);
+    // Loading attaches the same handler again; saving detaches it while it walks the items.
+    cdsLote.afterScroll = [this](data::MemTable&) { cdsLoteAfterScroll(); };
+    proModoPrecificacao(proposal::PricingMode::Price);
 }
 
 void TFLancamentoProposta::replaceItemGrid(QWidget* grid)
@@ -401,27 +587,157 @@ void TFLancamentoProposta::cdsPropostaAfterScroll()
 
 // --- participant panel and item grid -------------------------------------------------------
 
-void TFLancamentoProposta::proHabilitaCampos(bool) {}
-void TFLancamentoProposta::proModoPrecificacao(proposal::PricingMode) {}
-void TFLancamentoProposta::cdsLoteAfterScroll() {}
-void TFLancamentoProposta::edtNmFornecedorExit() {}
-void TFLancamentoProposta::edtEnderecoExit() {}
-void TFLancamentoProposta::edtNumeroExit() {}
-void TFLancamentoProposta::edtCEPExit() {}
-void TFLancamentoProposta::edtBairroExit() {}
-void TFLancamentoProposta::edtCidadeExit() {}
-void TFLancamentoProposta::edtUFExit() {}
-void TFLancamentoProposta::edtTipoDocumentoExit() {}
-void TFLancamentoProposta::edtCpfCnpjExit() {}
+void TFLancamentoProposta::proHabilitaCampos(bool enabled)
+{
+    // A button and its action go together here, so that the shortcut of a disabled command does
+    // not act either (at other times a grey navigation button keeps its key working).
+    for (widgets::IconButton* b : {btnPrimeiro, btnProximo, btnAnterior, btnUltimo, bbtSalvar, bbtImprimir, bbtSair}) {
+        b->setEnabled(enabled);
+        if (QAction* a = b->action())
+            a->setEnabled(enabled);
+    }
+    for (QWidget* w : std::initializer_list<QWidget*>{edtValidade, edtProposta, mmObs, chkTimbrado})
+        w->setEnabled(enabled);
+}
+
+void TFLancamentoProposta::proModoPrecificacao(proposal::PricingMode mode)
+{
+    const bool discount = mode == proposal::PricingMode::Discount;
+    auto& g = *dbgItensDados;
+    const int unitario = g.columnIndex(QStringLiteral("dbgItensDadosColumn4"));
+    const int desconto = g.columnIndex(QStringLiteral("dbgItensDadosColumn9"));
+    const int valorDesconto = g.columnIndex(QStringLiteral("dbgItensDadosColumn10"));
+    g.setColumnEditable(unitario, !discount);
+    g.setColumnFocusable(unitario, !discount);
+    g.setColumnVisible(desconto, discount);
+    g.setColumnEditable(desconto, discount);
+    g.setColumnFocusable(desconto, discount);
+    g.setColumnVisible(valorDesconto, discount);
+    g.setColumnWidth(g.columnIndex(QStringLiteral("dbgItensDadosColumn7")), discount ? 130 : 187);
+}
+
+void TFLancamentoProposta::cdsLoteAfterScroll()
+{
+    // Only during a bulk pass over the items (a grid re-read, loading): a move of the cursor by
+    // the user recomputes nothing by itself.
+    if (!cdsLote.controlsDisabled())
+        return;
+    proposal::recomputeItemTotal(cdsLote);
+    mmDescricao->setPlainText(cdsLote.isEmpty() ? QString() : fromCp1252(cdsLote.asText(field::DS_ITEM)));
+}
+
+// --- participant panel: each exit stores its field as typed ----------------------------------
+
+void TFLancamentoProposta::edtNmFornecedorExit()
+{
+    proposal::processVariables().vNmFornecedor = toCp1252(edtNmFornecedor->text());
+}
+
+void TFLancamentoProposta::edtEnderecoExit()
+{
+    proposal::processVariables().vEndereco = toCp1252(edtEndereco->text());
+}
+
+void TFLancamentoProposta::edtNumeroExit()
+{
+    proposal::processVariables().vNumero = toCp1252(edtNumero->text());
+}
+
+void TFLancamentoProposta::edtCEPExit()
+{
+    // Punctuation included; an untouched field gives "  .   -   ".
+    proposal::processVariables().vCEP = toCp1252(edtCEP->text());
+}
+
+void TFLancamentoProposta::edtBairroExit()
+{
+    proposal::processVariables().vBairro = toCp1252(edtBairro->text());
+}
+
+void TFLancamentoProposta::edtCidadeExit()
+{
+    proposal::processVariables().vCidade = toCp1252(edtCidade->text());
+}
+
+void TFLancamentoProposta::edtUFExit()
+{
+    proposal::processVariables().vUF = toCp1252(edtUF->currentText());
+}
+
+void TFLancamentoProposta::edtTipoDocumentoExit()
+{
+    // Only the document field's mask changes: the document and its type are stored when the
+    // document field is left again.
+    edtCpfCnpj->setEditMask(QString());
+    const std::string mask = proposal::maskForType(toCp1252(edtTipoDocumento->currentText()));
+    if (mask.empty())
+        return;  // a blank type: the field stays without a mask, silently
+    edtCpfCnpj->setEditMask(QString::fromStdString(mask));
+}
+
+void TFLancamentoProposta::edtCpfCnpjExit()
+{
+    const proposal::DocumentCheck check =
+        proposal::checkDocument(toCp1252(edtCpfCnpj->text()), toCp1252(edtTipoDocumento->currentText()));
+    edtCpfCnpj->setText(fromCp1252(check.fieldText));  // unfilled positions show as zeros
+    if (!check.accepted) {
+        widgets::messageDlg(fromCp1252(check.message), widgets::MsgKind::Warning, widgets::MsgButton::OK, this);
+        edtCpfCnpj->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    auto& vars = proposal::processVariables();
+    vars.vCpfCnpj = check.stored;
+    vars.vTipoDocumento = check.type;
+    vars.vCpfCnpjFormatado = check.display;
+}
+
+// --- "Limpar" and printing ----------------------------------------------------------------
 
 void TFLancamentoProposta::btnLimparClick()
 {
-    // "Limpar" (clearing all prices and the proposal's entries) is wired in here.
+    // Every item of every lot, without asking: brands emptied, unit values and totals zeroed.
+    cdsLote.close();
+    cdsLote.setFilter(std::string());
+    cdsLote.setFiltered(false);
+    cdsLote.open();
+    for (int i = 0; i < cdsLote.recordCount(); ++i) {
+        cdsLote.moveTo(i);
+        cdsLote.edit();
+        cdsLote.setText(field::DS_MARCA, "");
+        cdsLote.setValue(field::VL_UNITARIO, 0.0);
+        cdsLote.setValue(field::VL_TOTAL, 0.0);
+        cdsLote.post();
+    }
+    cdsPropostaAfterScroll();
+    mmObs->clear();
+    edtProposta->clear();
+    edtValidade->clear();
+    chkTimbrado->setChecked(false);
 }
 
 void TFLancamentoProposta::bbtImprimirClick()
 {
-    // Printing the proposal is wired in here.
+    if (FArquivoInvalido) {
+        widgets::systemMessageBox(QStringLiteral("Ofertix"), QStringLiteral("O formato do arquivo informado é inválido."),
+                                  this);
+        return;
+    }
+    report::PrintEntries entries;
+    entries.validade = toCp1252(edtValidade->text());
+    entries.prazo = toCp1252(edtProposta->text());
+    entries.observacoes = toCp1252(mmObs->toPlainText());
+    entries.timbrado = chkTimbrado->isChecked();
+    // Ends any editing elsewhere first: a participant field left stores its value, the grid
+    // writes its open cell into the item row.
+    bbtImprimir->setFocus(Qt::OtherFocusReason);
+
+    // Each print starts from the template as stored, over the report cursor.
+    report::PropostaReport frrProposta(cdsBuscaItens);
+    reportengine::Document document = report::preparePrint(frrProposta, proposal::processVariables(), entries,
+                                                           vOrdemItens, cdsLote, cdsBuscaItens);
+    reportengine::ReportPreview preview(std::move(document), &frrProposta.report(), this);
+    preview.setWindowState(preview.windowState() | Qt::WindowMaximized);
+    widgets::execModal(preview);
 }
 
 void TFLancamentoProposta::bbtSairClick()

@@ -14,11 +14,14 @@
 #include "data/memtable.h"
 #include "forms/uPadraoGeral.h"
 #include "proposal/loader.h"
+#include "proposal/savefile.h"
 #include "widgets/datasource.h"
 #include "widgets/imagelist.h"
 
 #include <QString>
 
+#include <filesystem>
+#include <functional>
 #include <string>
 
 class QCheckBox;
@@ -193,6 +196,10 @@ public:
     // Puts a grid widget in dbgItens' place (it takes the container's whole area).
     void replaceItemGrid(QWidget* grid);
 
+    // Tests and benchmarks: adjusts the options of every save before it writes (a wrapSink that
+    // makes the write fail part-way; the progress callback wrapped or removed).
+    std::function<void(proposal::SaveOptions&)> ajusteGravacao;
+
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -202,7 +209,22 @@ private:
     // on the first activation while vCarregarArquivo is set.
     void proCarregarArquivo();
 
+    // Saving, after the checks: writes the proposal safely into FCaminhoAtual, renames it after
+    // the document when its file name holds the placeholder, and restores the window. Reports
+    // success, or why nothing was saved.
+    void proGravarArquivo();
+    // After a save: gives the file the document's name when its file name holds the fourteen
+    // zeros (asking before replacing another file). Returns a warning when the rename failed.
+    QString proRenomeiaArquivo();
+    // Puts the window back after writing (whether or not it succeeded): first lot shown, display
+    // resumed, item refresh attached again.
+    void proRestauraExibicao();
+
+    // Where the proposal lives now: vCaminhoArquivo as loaded, then the name a save gave it.
+    std::filesystem::path FCaminhoAtual;
+
     void buildLayout();
+    void buildItemGrid();
     void buildActions();
     void bindControls();
 };

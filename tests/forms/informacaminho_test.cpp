@@ -143,7 +143,7 @@ TEST_F(FileSelection, RefusedPathsShowTheirMessageAndOpenNothing)
 TEST_F(FileSelection, PathIsStoredAsTypedBlanksIncluded)
 {
     const auto file = dir.file("proposta 00000000000000.TXT ");
-    test::writeFile(file, "C|\r\n");
+    test::writeFile(file, "C|\r\nH|x|2025|1|1|d||0|\r\n");
     const auto seen = confirm(pathOf(file));
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(forms::vCaminhoArquivo, file.string());
@@ -153,7 +153,7 @@ TEST_F(FileSelection, PathIsStoredAsTypedBlanksIncluded)
 TEST_F(FileSelection, PathIsKeptInCp1252)
 {
     const auto file = dir.file("licitação.TXT");
-    test::writeFile(file, "C|\r\n");
+    test::writeFile(file, "C|\r\nH|x|2025|1|1|d||0|\r\n");
     confirm(pathOf(file));
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(forms::vCaminhoArquivo, dir.path().string() + "/licita\xE7\xE3o.TXT");
@@ -164,7 +164,7 @@ TEST_F(FileSelection, PathIsKeptInCp1252)
 TEST_F(FileSelection, EachConfirmOpensANewWindowDestroyedOnce)
 {
     const auto file = dir.file("a.txt");
-    test::writeFile(file, "C|\r\n");
+    test::writeFile(file, "C|\r\nH|x|2025|1|1|d||0|\r\n");
     int destroyed = 0;
     std::vector<int> rowsAtOpen;
     auto onEntry = [&](TFLancamentoProposta& entry) {
@@ -180,7 +180,8 @@ TEST_F(FileSelection, EachConfirmOpensANewWindowDestroyedOnce)
     confirm(pathOf(file), 0, onEntry);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(rowsAtOpen, (std::vector<int>{0, 0}));
+    // Each window holds only its own load of the file (one lot line), never the row left behind.
+    EXPECT_EQ(rowsAtOpen, (std::vector<int>{1, 1}));
     EXPECT_EQ(destroyed, 2);
     EXPECT_TRUE(entries[0].isNull());
     EXPECT_TRUE(entries[1].isNull());
@@ -189,7 +190,7 @@ TEST_F(FileSelection, EachConfirmOpensANewWindowDestroyedOnce)
 TEST_F(FileSelection, EntryWindowEndedWithoutClosingIsDisposedOfToo)
 {
     const auto file = dir.file("a.TXT");
-    test::writeFile(file, "C|\r\n");
+    test::writeFile(file, "C|\r\nH|x|2025|1|1|d||0|\r\n");
     window.edtCaminho->setText(pathOf(file));
     QPointer<TFLancamentoProposta> entry;
     test::DialogAnswerer answer(0, [&](QWidget& w) {
@@ -235,7 +236,7 @@ TEST_F(FileSelection, CtrlIConfirmsDespiteTheBaseActionOnTheSameKey)
 TEST_F(FileSelection, BrowsingPutsTheChosenFileAndCancelLeavesTheField)
 {
     const auto lower = dir.file("proposta.txt");
-    test::writeFile(lower, "C|\r\n");
+    test::writeFile(lower, "C|\r\nH|x|2025|1|1|d||0|\r\n");
     window.edtCaminho->setText(QStringLiteral("antes"));
 
     QStringList filters;
