@@ -26,7 +26,7 @@ namespace {
 using namespace ofx;
 namespace field = proposal::field;
 
-// Items of realistic length and accents: a product, then 0 to 11 clauses of specification, so
+// Items of realistic length and accents: a product, then 0 to 11 technical clauses, so
 // that descriptions run from a few words to several wrapped lines.
 void fillItems(data::MemTable& items, int count)
 {

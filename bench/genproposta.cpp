@@ -353,7 +353,7 @@ std::string lotLine(Random& rnd, const Process& process, int lot, const Category
 std::string description(Random& rnd, const Category& category)
 {
     std::string text = rnd.pick(category.items);
-    // Most descriptions are one line; some carry a technical specification of several sentences.
+    // Most descriptions are one line; some carry technical details of several sentences.
     const long roll = rnd.between(1, 100);
     const long sentences = roll <= 60 ? 0 : roll <= 85 ? rnd.between(1, 2)
                                        : roll <= 95 ? rnd.between(3, 5)
