@@ -356,7 +356,12 @@ protected:
             e->accept();
             return;
         }
+        // A click into the current cell opens its editor at once. Qt's own click trigger waits
+        // for a possible double click and swallows every key typed meanwhile.
+        const bool onCurrent = i.isValid() && i == currentIndex() && e->button() == Qt::LeftButton;
         QTableView::mousePressEvent(e);
+        if (onCurrent && state() != EditingState)
+            edit(i);
     }
 
     void mouseMoveEvent(QMouseEvent* e) override
@@ -404,8 +409,8 @@ DataGrid::DataGrid(QWidget* parent)
     view_->verticalHeader()->hide();
     view_->setSelectionMode(QAbstractItemView::SingleSelection);
     view_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked
-                           | QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+    view_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
+                           | QAbstractItemView::AnyKeyPressed);
     view_->setTabKeyNavigation(true);
     view_->setWordWrap(false);
     view_->setDragEnabled(false);

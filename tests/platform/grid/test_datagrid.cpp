@@ -314,6 +314,45 @@ TEST(DataGrid, LeavingTheGridPostsThePendingValue)
     EXPECT_DOUBLE_EQ(items.table.asDecimal("VL_TOTAL"), 14.0);
 }
 
+// Keys typed right after a click belong to the clicked cell; none is held back waiting for a
+// possible double click. A click into the current cell opens its editor at once.
+TEST(DataGrid, TypingRightAfterAClickIsKept)
+{
+    Items items({{1, "A", "2", "1"}, {2, "B", "3", "1"}});
+    QWidget window;
+    auto* g = new DataGrid(&window);
+    const Columns c = addItemColumns(*g);
+    g->setTable(&items.table);
+    g->resize(900, 300);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QWidget* viewport = g->view()->viewport();
+    const auto centre = [&](int row, int column) {
+        return g->view()->visualRect(g->proxy()->mapFromSource(g->model()->index(row, column))).center();
+    };
+
+    g->setCurrentCell(0, c.lancamento);
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, centre(0, c.marca));
+    QTest::keyClick(g->view(), 'C');
+    QLineEdit* editor = activeEditor(*g);
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, "hamex");
+    QTest::qWait(QApplication::doubleClickInterval() + 100);
+    ASSERT_EQ(activeEditor(*g), editor);
+    EXPECT_EQ(editor->text(), "Chamex");
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(cell(*g, 0, c.marca), "Chamex");
+    EXPECT_EQ(g->currentColumn(), c.unitario);
+
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, centre(0, c.unitario));
+    editor = activeEditor(*g);
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, "12,5");
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(cell(*g, 0, c.marca), "Chamex");
+    EXPECT_EQ(cell(*g, 0, c.total), "R$ 25,0000");
+}
+
 TEST(DataGrid, RereadsWalkTheTableOnceAndNeverReenter)
 {
     Items items({{1, "A", "2", "1"}, {2, "B", "3", "1"}, {3, "C", "4", "1"}});
