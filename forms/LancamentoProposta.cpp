@@ -736,7 +736,7 @@ void TFLancamentoProposta::bbtImprimirClick()
     reportengine::Document document = report::preparePrint(frrProposta, proposal::processVariables(), entries,
                                                            vOrdemItens, cdsLote, cdsBuscaItens);
     reportengine::ReportPreview preview(std::move(document), &frrProposta.report(), this);
-    preview.setWindowState(preview.windowState() | Qt::WindowMaximized);
+    preview.maximize();
     widgets::execModal(preview);
 }
 

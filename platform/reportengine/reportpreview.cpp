@@ -20,6 +20,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressDialog>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
@@ -290,8 +291,16 @@ ReportPreview::~ReportPreview()
 void ReportPreview::showModal(Document doc, Report* report, QWidget* parent)
 {
     ReportPreview preview(std::move(doc), report, parent);
-    preview.setWindowState(preview.windowState() | Qt::WindowMaximized);
+    preview.maximize();
     preview.exec();
+}
+
+void ReportPreview::maximize()
+{
+    QScreen* onScreen = parentWidget() ? parentWidget()->screen() : screen();
+    if (onScreen)
+        setGeometry(onScreen->availableGeometry());
+    setWindowState(windowState() | Qt::WindowMaximized);
 }
 
 void ReportPreview::documentChanged()

@@ -46,6 +46,10 @@ public:
     // The preview as the program shows it: modal over parent, maximized, at 100 %.
     static void showModal(Document doc, Report* report, QWidget* parent);
 
+    // Maximized, also where no window manager carries out the maximized state: the window
+    // first takes the available area of its screen.
+    void maximize();
+
 private:
     void print();
     void exportPdf(bool quick);
