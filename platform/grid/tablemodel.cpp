@@ -258,9 +258,7 @@ void TableModel::copyAll(bool structureChanged)
         beginResetModel();
         rows_.assign(static_cast<std::size_t>(count), std::vector<Value>(columnCount));
         for (int r = 0; r < count; ++r)
-            for (std::size_t c = 0; c < columnCount; ++c)
-                if (fieldIndex_[c] >= 0)
-                    rows_[static_cast<std::size_t>(r)][c] = table_->valueAt(r, fieldIndex_[c]);
+            copyRow(r);
         endResetModel();
         emit valuesChanged();
         return;
@@ -269,18 +267,7 @@ void TableModel::copyAll(bool structureChanged)
     int firstChanged = -1;
     int lastChanged = -1;
     for (int r = 0; r < count; ++r) {
-        auto& row = rows_[static_cast<std::size_t>(r)];
-        bool changed = false;
-        for (std::size_t c = 0; c < columnCount; ++c) {
-            if (fieldIndex_[c] < 0)
-                continue;
-            const Value& v = table_->valueAt(r, fieldIndex_[c]);
-            if (row[c] != v) {
-                row[c] = v;
-                changed = true;
-            }
-        }
-        if (changed) {
+        if (copyRow(r)) {
             if (firstChanged < 0)
                 firstChanged = r;
             lastChanged = r;
@@ -292,13 +279,8 @@ void TableModel::copyAll(bool structureChanged)
     }
 }
 
-void TableModel::refreshCurrentRow()
+bool TableModel::copyRow(int r)
 {
-    if (!table_ || !table_->active())
-        return;
-    const int r = table_->position();
-    if (r < 0 || r >= int(rows_.size()) || r >= table_->recordCount())
-        return;
     auto& row = rows_[static_cast<std::size_t>(r)];
     bool changed = false;
     for (std::size_t c = 0; c < columns_.size(); ++c) {
@@ -310,7 +292,17 @@ void TableModel::refreshCurrentRow()
             changed = true;
         }
     }
-    if (changed) {
+    return changed;
+}
+
+void TableModel::refreshCurrentRow()
+{
+    if (!table_ || !table_->active())
+        return;
+    const int r = table_->position();
+    if (r < 0 || r >= int(rows_.size()) || r >= table_->recordCount())
+        return;
+    if (copyRow(r)) {
         emit dataChanged(index(r, 0), index(r, int(columns_.size()) - 1));
         emit valuesChanged();
     }

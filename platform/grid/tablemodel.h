@@ -90,6 +90,8 @@ private:
     void walk(std::string& error);
     void copyAll(bool structureChanged);
     void refreshCurrentRow();
+    // Copies row r of the table into the kept copy; true when anything differed.
+    bool copyRow(int r);
     void resolveFields();
 
     data::MemTable* table_ = nullptr;
