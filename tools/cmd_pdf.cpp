@@ -119,7 +119,7 @@ int ofx::tool::pdf(int argc, char** argv, const Args& args)
 
     const proposal::LoadResult loaded = proposal::loadProposalFile(options->input, lots, items, vars);
     if (!loaded.ok) {
-        std::fputs((text::cp1252ToUtf8(loaded.message) + "\n").c_str(), stderr);
+        printLoadFailure(loaded);
         return 1;
     }
     // Showing the first lot recomputes its totals (the grid's re-read at the end of loading).

@@ -26,10 +26,7 @@ int ofx::tool::regravar(const Args& args)
     proposal::ProcessVariables& vars = proposal::processVariables();
     const proposal::LoadResult loaded = proposal::loadProposalFile(args[0], lots, items, vars);
     if (!loaded.ok) {
-        std::string message = text::cp1252ToUtf8(loaded.message) + "\n";
-        if (loaded.line > 0)
-            message += "Linha " + std::to_string(loaded.line) + " do arquivo.\n";
-        std::fputs(message.c_str(), stderr);
+        printLoadFailure(loaded);
         return 1;
     }
     // The window's date fields and observations hold what loading put into them.

@@ -178,10 +178,7 @@ int ofx::tool::verificar(const Args& args)
     proposal::ProcessVariables& vars = proposal::processVariables();
     const proposal::LoadResult loaded = proposal::loadProposalFile(path, lots, items, vars);
     if (!loaded.ok) {
-        std::string message = text::cp1252ToUtf8(loaded.message) + "\n";
-        if (loaded.line > 0)
-            message += "Linha " + std::to_string(loaded.line) + " do arquivo.\n";
-        std::fputs(message.c_str(), stderr);
+        printLoadFailure(loaded);
         return 1;
     }
     const std::string out = asJson ? json(lots, items, vars, loaded) : summary(lots, items, vars, loaded);
