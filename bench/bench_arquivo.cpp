@@ -8,7 +8,9 @@
 //
 // Dialogs are answered at once by a modal hook (Yes to a question, OK to the message box).
 // Run: bench_arquivo [Google Benchmark flags]
+#include "qtbenchmain.h"
 #include "genproposta.h"
+#include "workspace.h"
 
 #include "forms/InformaCaminho.h"
 #include "forms/LancamentoProposta.h"
@@ -35,41 +37,9 @@ namespace {
 namespace fs = std::filesystem;
 using namespace ofx;
 
-class Workspace {
-public:
-    Workspace()
-    {
-        std::string pattern = (fs::temp_directory_path() / "ofx-bench-arquivo-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) {
-            std::perror("mkdtemp");
-            std::exit(1);
-        }
-        dir_ = pattern;
-    }
-    ~Workspace()
-    {
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
-    const fs::path& proposal(long items)
-    {
-        auto it = files_.find(items);
-        if (it == files_.end()) {
-            const fs::path p = dir_ / ("proposta_" + std::to_string(items) + ".TXT");
-            bench::generateProposalFile(p, {.items = items});
-            it = files_.emplace(items, p).first;
-        }
-        return it->second;
-    }
-
-private:
-    fs::path dir_;
-    std::map<long, fs::path> files_;
-};
-
-Workspace& workspace()
+bench::Workspace& workspace()
 {
-    static Workspace w;
+    static bench::Workspace w("ofx-bench-arquivo");
     return w;
 }
 
@@ -138,15 +108,4 @@ BENCHMARK_CAPTURE(BM_Save, plain, false)->Arg(1000)->Arg(10000)->Unit(benchmark:
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return ofx::bench::runQtBenchmarks<QApplication>(argc, argv); }

@@ -1,6 +1,7 @@
 // One cell post in the item grid over a lot of 5,000 items: the value is written and posted, the
 // grid re-reads the lot (the refresh handler recomputes every total) and repaints. The budget is
 // one frame, 16 ms.
+#include "qtbenchmain.h"
 #include "data/memtable.h"
 #include "grid/datagrid.h"
 #include "text/numbers.h"
@@ -96,13 +97,4 @@ BENCHMARK(BM_CellPostInALotOf5000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return ofx::bench::runQtBenchmarks<QApplication>(argc, argv); }

@@ -6,6 +6,7 @@
 // The files come from the generator (genproposta.h) into a temporary folder that is removed at
 // the end. Run: bench_proposal [Google Benchmark flags, e.g. --benchmark_filter=Load]
 #include "genproposta.h"
+#include "workspace.h"
 
 #include "data/memtable.h"
 #include "proposal/exchangefile.h"
@@ -37,42 +38,7 @@ using namespace ofx::proposal;
 
 // --- the generated files -------------------------------------------------------------------
 
-class Workspace {
-public:
-    Workspace()
-    {
-        std::string pattern = (fs::temp_directory_path() / "ofx-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) {
-            std::perror("mkdtemp");
-            std::exit(1);
-        }
-        dir_ = pattern;
-    }
-    ~Workspace()
-    {
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
-
-    // The proposal file of that many items (seed 1), generated on first use.
-    const fs::path& proposal(long items)
-    {
-        auto it = files_.find(items);
-        if (it == files_.end()) {
-            const fs::path path = dir_ / ("PROPOSTA_" + std::to_string(items) + ".TXT");
-            ofx::bench::generateProposalFile(path, {.items = items, .lots = 0, .seed = 1});
-            it = files_.emplace(items, path).first;
-        }
-        return it->second;
-    }
-    fs::path scratch(const std::string& name) const { return dir_ / name; }
-
-private:
-    fs::path dir_;
-    std::map<long, fs::path> files_;
-};
-
-Workspace* workspace = nullptr;  // lives for main's run
+ofx::bench::Workspace* workspace = nullptr;  // lives for main's run
 
 // A proposal as a window holds it: the two tables and the process variables.
 struct Proposal {
@@ -375,7 +341,7 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    Workspace files;
+    ofx::bench::Workspace files;
     workspace = &files;
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -1,6 +1,7 @@
 // The proposal report: building it (layout of every page) and writing its PDF, against a plain
 // baseline that wraps the same descriptions with QTextLayout and draws the same rows with
 // QPainter onto QPdfWriter, without bands, groups, totals or page furniture.
+#include "qtbenchmain.h"
 #include "data/memtable.h"
 #include "proposal/processvariables.h"
 #include "proposal/tables.h"
@@ -213,15 +214,4 @@ BENCHMARK(BM_ReportFirstPageOnScreen)->Arg(10000)->Unit(benchmark::kMillisecond)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return ofx::bench::runQtBenchmarks<QGuiApplication>(argc, argv); }

@@ -15,7 +15,13 @@ namespace {
 
 const Value kNull;
 
-std::string quoted(std::string_view text) { return "\"" + text::cp1252ToUtf8(text) + "\""; }
+std::string quoted(std::string_view text)
+{
+    std::string out(1, '"');
+    out += text::cp1252ToUtf8(text);
+    out += '"';
+    return out;
+}
 
 [[noreturn]] void fail(const std::string& message) { throw TableError(message); }
 
