@@ -81,7 +81,8 @@ const char* participantStyle =
     "QLineEdit, QComboBox { background: #E2E2E2; border: 1px solid #515151; color: black;"
     " padding: 0 2px; }"
     "QLineEdit:disabled, QComboBox:disabled { background: #E2E2E2; color: black; }"
-    "QLineEdit:hover:enabled { background: palette(window); color: black; }";
+    "QLineEdit:hover:enabled { background: palette(window); color: black; }"
+    "QComboBox { padding: 0 0 0 1px; }";  // "CNPJ" whole in its 49-pixel drop-down
 
 const char* greyMemoStyle =
     "QPlainTextEdit { background: #E2E2E2; border: 1px solid #515151; color: black; }";
