@@ -1,5 +1,6 @@
 #include "forms/LancamentoProposta.h"
 
+#include "editors/dateedit.h"
 #include "editors/maskededit.h"
 #include "grid/datagrid.h"
 
@@ -300,9 +301,9 @@ void TFLancamentoProposta::buildLayout()
     lblAno = label(QStringLiteral("Ano:"), g, 317, 94);
     dbtAno = placed(new widgets::DBText(g), 343, 93, 34);
     lblValidadeProposta = label(QStringLiteral("Validade da proposta:"), g, 414, 94);
-    edtValidade = placed(new QLineEdit(g), 522, 93, 94);
+    edtValidade = placed(new editors::DateEdit(g), 522, 93, 94);
     lblPrazoEntregaExecucao = label(QStringLiteral("Prazo entrega/execução:"), g, 619, 94);
-    edtProposta = placed(new QLineEdit(g), 744, 93, 94);
+    edtProposta = placed(new editors::DateEdit(g), 744, 93, 94);
     lblLote = label(QStringLiteral("Lote:"), g, 50, 117);
     dbtNumLote = placed(new widgets::DBText(g), 79, 115, 104);
     dbtDescLote = placed(new widgets::DBText(g), 184, 115, 654);
@@ -716,6 +717,23 @@ void TFLancamentoProposta::btnLimparClick()
     chkTimbrado->setChecked(false);
 }
 
+bool TFLancamentoProposta::proDatasValidas()
+{
+    const std::pair<editors::DateEdit*, const char*> fields[] = {
+        {edtValidade, "A data de validade da proposta não é uma data válida.\nInforme-a como DD/MM/AAAA."},
+        {edtProposta, "O prazo de entrega/execução não é uma data válida.\nInforme-o como DD/MM/AAAA."},
+    };
+    for (const auto& [field, message] : fields) {
+        field->complete();
+        if (!field->holdsDateOrNothing()) {
+            widgets::messageDlg(QString::fromUtf8(message), widgets::MsgKind::Warning, widgets::MsgButton::OK, this);
+            field->setFocus();
+            return false;
+        }
+    }
+    return true;
+}
+
 void TFLancamentoProposta::bbtImprimirClick()
 {
     if (FArquivoInvalido) {
@@ -723,6 +741,8 @@ void TFLancamentoProposta::bbtImprimirClick()
                                   this);
         return;
     }
+    if (!proDatasValidas())
+        return;
     report::PrintEntries entries;
     entries.validade = toCp1252(edtValidade->text());
     entries.prazo = toCp1252(edtProposta->text());

@@ -33,6 +33,7 @@ class QLineEdit;
 class QPlainTextEdit;
 
 namespace ofx::editors {
+class DateEdit;
 class MaskedEdit;
 }
 namespace ofx::grid {
@@ -101,9 +102,9 @@ public:
     QLabel* lblAno = nullptr;
     widgets::DBText* dbtAno = nullptr;
     QLabel* lblValidadeProposta = nullptr;
-    QLineEdit* edtValidade = nullptr;
+    editors::DateEdit* edtValidade = nullptr;
     QLabel* lblPrazoEntregaExecucao = nullptr;
-    QLineEdit* edtProposta = nullptr;
+    editors::DateEdit* edtProposta = nullptr;
     QLabel* lblLote = nullptr;
     widgets::DBText* dbtNumLote = nullptr;
     widgets::DBText* dbtDescLote = nullptr;
@@ -219,6 +220,10 @@ private:
     // Puts the window back after writing (whether or not it succeeded): first lot shown, display
     // resumed, item refresh attached again.
     void proRestauraExibicao();
+
+    // Writes short-typed dates in full; a date field holding no date of the calendar gets a
+    // warning and the focus, and false is returned (saving and printing stop there).
+    bool proDatasValidas();
 
     // Where the proposal lives now: vCaminhoArquivo as loaded, then the name a save gave it.
     std::filesystem::path FCaminhoAtual;

@@ -1,6 +1,7 @@
 // The entry window's file side: loading the proposal file on the first activation, and saving
 // the proposal back into it.
 #include "forms/LancamentoProposta.h"
+#include "editors/dateedit.h"
 
 #include "editors/maskededit.h"
 #include "forms/InformaCaminho.h"
@@ -175,6 +176,9 @@ void TFLancamentoProposta::bbtSalvarClick()
         return;
     }
 
+    // A date the file could not give back as a date is not written.
+    if (!proDatasValidas())
+        return;
     vars.vDtValidade = toCp1252(edtValidade->text());
     if (vars.vDtValidade.empty()
         && !confirmed(QStringLiteral("A data de validade da proposta não foi informada. Deseja continuar?"),

@@ -3,6 +3,7 @@
 // failures that must leave the file as it was).
 #include "forms/InformaCaminho.h"
 #include "forms/LancamentoProposta.h"
+#include "editors/dateedit.h"
 #include "formtest.h"
 #include "testsupport.h"
 
@@ -580,6 +581,43 @@ TEST_F(Arquivo, NoToAQuestionStops)
         EXPECT_EQ(test::readFile(path), bytes);
         EXPECT_EQ(w->dbtNumLote->text(), QStringLiteral("2"));  // nothing moved
         EXPECT_TRUE(w->bbtSalvar->isEnabled());
+    }
+}
+
+// A date typed short is saved in full; text that is no date stops saving and printing with a
+// warning on its field, the file untouched.
+TEST_F(Arquivo, DatesAreWrittenInFullOrNotAtAll)
+{
+    const std::string bytes = proposalFile();
+    const fs::path path = write("p.TXT", bytes);
+    {
+        Dialogs loading;
+        open(path);
+    }
+    w->edtValidade->setText(QStringLiteral("31122026"));  // still in the field: not yet completed
+    w->edtProposta->setText(QStringLiteral("15/1/27"));
+    {
+        Dialogs dialogs;
+        w->bbtSalvarClick();
+        EXPECT_EQ(dialogs.texts(), QStringList{exported});
+    }
+    auto saved = reload(path);
+    EXPECT_EQ(saved->vars.vDtValidade, "31/12/2026");
+    EXPECT_EQ(saved->vars.vDtPrazo, "15/01/2027");
+
+    const std::string good = test::readFile(path);
+    const QString badDeadline =
+        QStringLiteral("O prazo de entrega/execução não é uma data válida.\nInforme-o como DD/MM/AAAA.");
+    w->edtProposta->setText(QStringLiteral("31/02/2026"));
+    for (const auto command : {&TFLancamentoProposta::bbtSalvarClick, &TFLancamentoProposta::bbtImprimirClick}) {
+        Dialogs dialogs;
+        (w.data()->*command)();
+        ASSERT_EQ(dialogs.shown.size(), 1u);  // no question, no preview
+        EXPECT_EQ(dialogs.shown[0].text, badDeadline);
+        EXPECT_EQ(dialogs.shown[0].kind, MsgKind::Warning);
+        EXPECT_EQ(QApplication::focusWidget(), w->edtProposta);
+        EXPECT_EQ(w->edtProposta->text(), QStringLiteral("31/02/2026"));
+        EXPECT_EQ(test::readFile(path), good);
     }
 }
 

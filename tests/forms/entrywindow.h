@@ -2,6 +2,7 @@
 // A shown, active entry window whose tables the test fills itself (no file is loaded), with
 // helpers for the item grid.
 #include "forms/LancamentoProposta.h"
+#include "editors/dateedit.h"
 #include "formtest.h"
 
 #include "grid/datagrid.h"

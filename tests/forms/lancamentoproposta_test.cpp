@@ -1,6 +1,7 @@
 // The proposal entry window: layout, actions, lot display and navigation, closing and the
 // input lock used while saving.
 #include "forms/LancamentoProposta.h"
+#include "editors/dateedit.h"
 #include "editors/maskededit.h"
 #include "formtest.h"
 #include "proposal/tables.h"

@@ -1,0 +1,47 @@
+#pragma once
+// A date editor for Brazilian dates, shown and read as DD/MM/AAAA; empty means no date.
+//
+// Typing takes digits and "/" only, up to 10 characters. Leaving the field (or complete())
+// writes a date typed in a short form in full: "31122026", "311226", "31/12/26" and
+// "1/2/2026" become "31/12/2026" and "01/02/2026" (a two-digit year is 20xx). Text that is no
+// date of the calendar ("31/02/2026", "12/2026") is left as typed, so nothing the user typed is
+// lost; holdsDateOrNothing() tells the caller whether the text can be used. "00/00/0000", the
+// files' own way of writing no date, counts as no date and is kept as it is.
+//
+// F4 or Alt+Down opens a month calendar at the field's date (today when there is none);
+// choosing a day writes it.
+#include <QDate>
+#include <QLineEdit>
+#include <QString>
+
+#include <optional>
+
+class QCalendarWidget;
+
+namespace ofx::editors {
+
+class DateEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit DateEdit(QWidget* parent = nullptr);
+
+    // The full form of a typed date, "" for a blank text, nothing when it is no date.
+    static std::optional<QString> normalized(const QString& typed);
+
+    // Writes the text in its full form when it is a date typed short.
+    void complete();
+    bool holdsDateOrNothing() const { return normalized(text()).has_value(); }
+    QDate date() const;  // invalid when empty or no date
+
+    void showCalendar();
+    QCalendarWidget* calendar() const { return calendar_; }  // while open
+
+protected:
+    void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QCalendarWidget* calendar_ = nullptr;
+};
+
+}  // namespace ofx::editors
