@@ -9,7 +9,7 @@ namespace ofx::grid {
 
 // Takes a currency text apart: sign, integer digits (thousands points skipped), decimals and the
 // value. Nothing when the text is not of that shape at all (letters, two commas, a point after
-// the comma, a sign not in front).
+// the comma or out of its thousands place, a sign not in front).
 std::optional<CurrencyInput> readCurrencyInput(const QString& text);
 
 class CurrencyValidator : public QValidator {

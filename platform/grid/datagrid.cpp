@@ -206,7 +206,15 @@ protected:
     bool eventFilter(QObject* object, QEvent* event) override
     {
         if (event->type() == QEvent::KeyPress) {
-            const int key = static_cast<QKeyEvent*>(event)->key();
+            const auto* keyEvent = static_cast<QKeyEvent*>(event);
+            const int key = keyEvent->key();
+            // The keypad's decimal key gives the decimal comma in a number editor.
+            auto* edit = qobject_cast<QLineEdit*>(object);
+            if (edit && edit->validator() && (keyEvent->modifiers() & Qt::KeypadModifier)
+                && (key == Qt::Key_Period || key == Qt::Key_Comma)) {
+                edit->insert(QStringLiteral(","));
+                return true;
+            }
             if (key == Qt::Key_Return || key == Qt::Key_Enter) {
                 auto* editor = qobject_cast<QWidget*>(object);
                 emit commitData(editor);

@@ -16,11 +16,12 @@ struct CurrencyInput {
     int integerDigits = 0;        // digits before the decimal comma, thousands points not counted
     int decimals = 0;             // digits after it
     std::optional<double> value;  // empty while the text is not a number yet ("" or "-")
+    bool groupOpen = false;       // the last thousands group has fewer than 3 digits yet ("12.5")
 };
 
 enum class EditorKind {
     Text,      // plain text, at most the text field's size
-    Currency,  // Brazilian number: "12,5", "1.234,5"; "." is a thousands point and is dropped
+    Currency,  // Brazilian number: "12,5", "1.234,5"; "." only as a thousands point, then dropped
 };
 
 enum class FooterKind {

@@ -1,5 +1,6 @@
 #include "grid/tablemodel.h"
 
+#include "grid/currencyvalidator.h"
 #include "text/cp1252.h"
 #include "text/numbers.h"
 
@@ -63,10 +64,13 @@ QString plainText(const Value& v)
 }
 
 // The editor's currency text as the table takes it: thousands points dropped, a dangling comma
-// or a lone sign meaning nothing.
+// or a lone sign meaning nothing. A point out of its thousands place is left in, so the table
+// refuses the text rather than read "12.50" as 1250.
 std::string currencyToTableText(QString text)
 {
-    text.remove(QLatin1Char('.'));
+    const auto in = readCurrencyInput(text);
+    if (in && !in->groupOpen)
+        text.remove(QLatin1Char('.'));
     text = text.trimmed();
     if (text.endsWith(QLatin1Char(',')))
         text.chop(1);

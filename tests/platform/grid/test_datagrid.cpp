@@ -353,6 +353,38 @@ TEST(DataGrid, TypingRightAfterAClickIsKept)
     EXPECT_EQ(cell(*g, 0, c.total), "R$ 25,0000");
 }
 
+// "12.50" typed for twelve and a half is refused, never taken as 1250; the keypad's decimal key
+// types the comma.
+TEST(DataGrid, APointIsNeverTakenForTheDecimalComma)
+{
+    Items items({{1, "A", "2", "3"}});
+    DataGrid g;
+    const Columns c = addItemColumns(g);
+    g.setTable(&items.table);
+    g.resize(900, 300);
+    g.show();
+    QSignalSpy errors(&g, &DataGrid::errorOccurred);
+
+    g.setCurrentCell(0, c.unitario);
+    typeIntoCell(g, "12.50");
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_NE(errors[0][0].toString().indexOf("12.50"), -1) << errors[0][0].toString().toStdString();
+    EXPECT_DOUBLE_EQ(items.table.asDecimal("VL_UNITARIO"), 3.0);
+    EXPECT_EQ(cell(g, 0, c.total), "R$ 6,0000");
+
+    g.setCurrentCell(0, c.unitario);
+    QLineEdit* editor = openEditor(g);
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, "12");
+    QTest::keyClick(editor, Qt::Key_Period, Qt::KeypadModifier);
+    QTest::keyClicks(editor, "5");
+    EXPECT_EQ(editor->text(), "12,5");
+    QTest::keyClicks(editor, "000");
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(errors.size(), 1);
+    EXPECT_EQ(cell(g, 0, c.total), "R$ 25,0000");
+}
+
 TEST(DataGrid, RereadsWalkTheTableOnceAndNeverReenter)
 {
     Items items({{1, "A", "2", "1"}, {2, "B", "3", "1"}, {3, "C", "4", "1"}});
@@ -481,8 +513,12 @@ TEST(CurrencyInput, BrazilianFormsAndLimits)
         {"1.000.000,0000", true, 1e6, 7, 4},
         {"12,", true, 12, 2, 0},
         {"-3", true, -3, 1, 0},
-        {"12.5,0", true, 125, 3, 1},   // a point is a thousands point wherever it is
-        {"12,5.0", false, 0, 0, 0},    // but never after the comma
+        {"12.345", true, 12345, 5, 0},
+        {"12.5,0", false, 0, 0, 0},    // a point only in its thousands place
+        {"12.5000", false, 0, 0, 0},
+        {"1234.567", false, 0, 0, 0},
+        {".5", false, 0, 0, 0},
+        {"12,5.0", false, 0, 0, 0},    // and never after the comma
         {"1,2,3", false, 0, 0, 0},
         {"12a", false, 0, 0, 0},
         {"3-", false, 0, 0, 0},
@@ -507,5 +543,6 @@ TEST(CurrencyInput, BrazilianFormsAndLimits)
     EXPECT_EQ(check("1234567890123"), QValidator::Invalid);  // 13 integer digits
     EXPECT_EQ(check("1,12345"), QValidator::Invalid);        // a fifth decimal
     EXPECT_EQ(check("-"), QValidator::Invalid);
+    EXPECT_EQ(check("12.50"), QValidator::Intermediate);  // unfinished thousands group
     EXPECT_EQ(check(""), QValidator::Acceptable);             // empties the cell
 }
