@@ -425,7 +425,7 @@ void ReportPreview::exportPdf(bool quick)
     // An existing file is overwritten without asking.
     QString path = QFileDialog::getSaveFileName(
         this, quick ? QStringLiteral("Exportação rápida") : QStringLiteral("Exportar para PDF"),
-        QString(), QStringLiteral("Arquivo PDF (*.pdf)"), nullptr,
+        suggestedPdfPath_, QStringLiteral("Arquivo PDF (*.pdf)"), nullptr,
         QFileDialog::DontConfirmOverwrite);
     if (path.isEmpty())
         return;

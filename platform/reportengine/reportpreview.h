@@ -42,6 +42,9 @@ public:
     bool findNext(const QString& text);
     // Writes the PDF; with a progress window when progress is set. Shows a message on failure.
     bool exportPdfTo(const QString& path, bool progress);
+    // The folder and name the export dialogs start with (none: the working folder, no name).
+    void setSuggestedPdfPath(const QString& path) { suggestedPdfPath_ = path; }
+    const QString& suggestedPdfPath() const { return suggestedPdfPath_; }
 
     // The preview as the program shows it: modal over parent, maximized, at 100 %.
     static void showModal(Document doc, Report* report, QWidget* parent);
@@ -65,6 +68,7 @@ private:
     double zoom_ = 1.0;
     Document::Hit lastHit_;
     QString lastSearch_;
+    QString suggestedPdfPath_;
 
     PagesView* view_ = nullptr;
     QScrollArea* scroll_ = nullptr;

@@ -3,16 +3,17 @@
 // failures that must leave the file as it was).
 #include "forms/InformaCaminho.h"
 #include "forms/LancamentoProposta.h"
-#include "editors/dateedit.h"
 #include "formtest.h"
 #include "testsupport.h"
 
+#include "editors/dateedit.h"
 #include "editors/maskededit.h"
 #include "grid/datagrid.h"
 #include "proposal/document.h"
 #include "proposal/loader.h"
 #include "proposal/processvariables.h"
 #include "proposal/tables.h"
+#include "reportengine/reportpreview.h"
 #include "text/cp1252.h"
 #include "widgets/dbtext.h"
 #include "widgets/iconbutton.h"
@@ -127,6 +128,7 @@ struct Seen {
     MsgKind kind = MsgKind::Custom;
     QString title;
     QString text;
+    QString pdfPath;  // a report preview: the PDF name it offers
 };
 
 // Answers every dialog: a standard dialog with the button `answer` picks (by default Yes when it
@@ -156,6 +158,8 @@ public:
                   shown.push_back(seen);
                   box->buttons().first()->click();
               } else {
+                  if (auto* preview = qobject_cast<reportengine::ReportPreview*>(&w))
+                      seen.pdfPath = preview->suggestedPdfPath();
                   shown.push_back(seen);
                   w.close();
               }
@@ -723,6 +727,13 @@ TEST_F(Arquivo, RenameAfterTheDocument)
         EXPECT_EQ(again.texts(), QStringList{exported});
         EXPECT_EQ(namesIn(savedAs.parent_path()), std::set<std::string>{savedAs.filename().string()});
         EXPECT_EQ(reload(savedAs)->brandOf(3), "Segunda");
+
+        // Printing offers the PDF beside the proposal, under its current name.
+        Dialogs preview;
+        w->bbtImprimirClick();
+        ASSERT_EQ(preview.shown.size(), 1u);
+        fs::path pdf = savedAs;
+        EXPECT_EQ(preview.shown[0].pdfPath, QString::fromStdString(pdf.replace_extension(".pdf").string()));
     }
 }
 
