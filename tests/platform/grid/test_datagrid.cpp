@@ -266,6 +266,23 @@ TEST(DataGrid, HeaderClicksAndDisplaySortingLeaveTheTableAlone)
     EXPECT_EQ(g.filterValues(c.item), QStringList({"Apontador", "Borracha", "Caneta"}));
     g.clearColumnFilter(c.item);
     EXPECT_EQ(g.footerText(c.total), "R$ 6,0000");
+
+    // Typing into the sorted display reaches the item shown, and Enter goes on in display order.
+    const auto unitOf = [&](int position) {
+        return std::get<double>(items.table.valueAt(position, items.table.fieldIndex("VL_UNITARIO")));
+    };
+    g.view()->setCurrentIndex(g.proxy()->index(0, c.unitario));  // "Apontador", the table's third row
+    typeIntoCell(g, "7");
+    EXPECT_DOUBLE_EQ(unitOf(2), 7.0);
+    EXPECT_DOUBLE_EQ(unitOf(0), 3.0);
+    EXPECT_EQ(g.view()->currentIndex().row(), 1);  // display rows
+    EXPECT_EQ(items.table.asText("DS_ITEM"), "Borracha");
+    g.setColumnFilter(c.item, "Caneta");
+    g.view()->setCurrentIndex(g.proxy()->index(0, c.unitario));
+    typeIntoCell(g, "4");
+    EXPECT_DOUBLE_EQ(unitOf(0), 4.0);
+    EXPECT_DOUBLE_EQ(unitOf(1), 1.0);
+    EXPECT_EQ(g.footerText(c.total), "R$ 4,0000");
 }
 
 TEST(DataGrid, RowsCannotBeInsertedOrDeleted)
