@@ -25,7 +25,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFile>
 #include <QFocusEvent>
 #include <QFrame>
 #include <QGroupBox>
@@ -758,12 +757,7 @@ void TFLancamentoProposta::bbtImprimirClick()
     reportengine::Document document = report::preparePrint(frrProposta, proposal::processVariables(), entries,
                                                            vOrdemItens, cdsLote, cdsBuscaItens);
     reportengine::ReportPreview preview(std::move(document), &frrProposta.report(), this);
-    // The PDF is offered beside the proposal file, under its name.
-    if (!FCaminhoAtual.empty()) {
-        std::filesystem::path pdf = FCaminhoAtual;
-        pdf.replace_extension(".pdf");
-        preview.setSuggestedPdfPath(QFile::decodeName(QByteArray::fromStdString(pdf.string())));
-    }
+    preview.setSuggestedPdfPath(proCaminhoPdf());
     preview.maximize();
     widgets::execModal(preview);
 }

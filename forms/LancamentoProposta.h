@@ -224,6 +224,8 @@ private:
     // Writes short-typed dates in full; a date field holding no date of the calendar gets a
     // warning and the focus, and false is returned (saving and printing stop there).
     bool proDatasValidas();
+    // Where a PDF of the proposal is offered: beside the file, under its name ("" before a load).
+    QString proCaminhoPdf() const;
 
     // Where the proposal lives now: vCaminhoArquivo as loaded, then the name a save gave it.
     std::filesystem::path FCaminhoAtual;

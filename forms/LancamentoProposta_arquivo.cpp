@@ -1,8 +1,8 @@
 // The entry window's file side: loading the proposal file on the first activation, and saving
 // the proposal back into it.
 #include "forms/LancamentoProposta.h"
-#include "editors/dateedit.h"
 
+#include "editors/dateedit.h"
 #include "editors/maskededit.h"
 #include "forms/InformaCaminho.h"
 #include "grid/datagrid.h"
@@ -147,6 +147,14 @@ void TFLancamentoProposta::proCarregarArquivo()
     // resuming shows them (the grid re-reads the lot).
     cdsProposta.enableControls();
     cdsLote.enableControls();
+}
+
+QString TFLancamentoProposta::proCaminhoPdf() const
+{
+    if (FCaminhoAtual.empty())
+        return {};
+    fs::path pdf = FCaminhoAtual;
+    return pathText(pdf.replace_extension(".pdf"));
 }
 
 void TFLancamentoProposta::bbtSalvarClick()
