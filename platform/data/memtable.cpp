@@ -696,26 +696,13 @@ void MemTable::last() {
     d->fireAfterScroll();
 }
 
-void MemTable::next() {
-    d->requireActive();
-    d->checkBrowse();
-    const int p = d->currentPosition();
-    const int count = d->viewCount();
-    if (count == 0) {
-        d->bof = d->eof = true;
-        return;
-    }
-    if (p + 1 < count) {
-        d->setCurrent(p + 1);
-        d->bof = d->eof = false;
-        d->notify(TableChange::Scrolled);
-    } else {
-        d->eof = true;  // stays on the last row; the beginning flag is left as it was
-    }
-    d->fireAfterScroll();
-}
+void MemTable::next() { step(+1); }
 
-void MemTable::prior() {
+void MemTable::prior() { step(-1); }
+
+// One row on (+1) or back (-1). At the edge the cursor stays and only the flag of that edge is
+// set; the other flag is left as it was.
+void MemTable::step(int delta) {
     d->requireActive();
     d->checkBrowse();
     const int p = d->currentPosition();
@@ -724,12 +711,13 @@ void MemTable::prior() {
         d->bof = d->eof = true;
         return;
     }
-    if (p > 0) {
-        d->setCurrent(p - 1);
+    const int to = p + delta;
+    if (to >= 0 && to < count) {
+        d->setCurrent(to);
         d->bof = d->eof = false;
         d->notify(TableChange::Scrolled);
     } else {
-        d->bof = true;  // stays on the first row; the end flag is left as it was
+        (delta > 0 ? d->eof : d->bof) = true;
     }
     d->fireAfterScroll();
 }

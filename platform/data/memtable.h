@@ -174,6 +174,7 @@ public:
     void cloneCursor(MemTable& source);
 
 private:
+    void step(int delta);
     struct Impl;
     std::unique_ptr<Impl> d;
 };
