@@ -5,6 +5,7 @@
 #include "grid/datagrid.h"
 
 #include "proposal/document.h"
+#include "proposal/filename.h"
 #include "proposal/pricing.h"
 #include "proposal/processvariables.h"
 #include "proposal/tables.h"
@@ -292,6 +293,11 @@ void TFLancamentoProposta::buildLayout()
     };
     for (const auto& [field, handler] : exitHandlers)
         exits->watch(field, [this, handler = handler] { run([this, handler] { (this->*handler)(); }); });
+    for (QLineEdit* e : {edtNmFornecedor, static_cast<QLineEdit*>(edtCpfCnpj), edtEndereco, edtNumero,
+                         static_cast<QLineEdit*>(edtCEP), edtBairro, edtCidade})
+        connect(e, &QLineEdit::textEdited, this, [this] { FAlterada = true; });
+    for (QComboBox* c : {edtTipoDocumento, edtUF})
+        connect(c, &QComboBox::activated, this, [this] { FAlterada = true; });
 
     // Lot header and dates.
     lblModalidade = label(QStringLiteral("Modalidade:"), g, 17, 95);
@@ -333,6 +339,8 @@ void TFLancamentoProposta::buildLayout()
     chkTimbrado = placed(new QCheckBox(QStringLiteral("Emissão do relatório em papel timbrado"), g), 91, 485, 220, 17);
     for (QWidget* w : std::initializer_list<QWidget*>{edtValidade, edtProposta, mmObs, chkTimbrado})
         keepTextColourWhenDisabled(w);
+    for (editors::DateEdit* d : {edtValidade, edtProposta})
+        connect(d, &QLineEdit::textEdited, this, [this] { FAlterada = true; });
 
     auto button = [this, g](int left, QAction* action) {
         auto* b = placed(new widgets::IconButton(g), left, 504, 36, 36);
@@ -425,6 +433,15 @@ void TFLancamentoProposta::buildItemGrid()
             [this, message] { widgets::messageDlg(message, widgets::MsgKind::Error, widgets::MsgButton::OK, this); },
             Qt::QueuedConnection);
     });
+    // A cell text that is no number: said once the event that closed the editor is over (the
+    // command that closed it does not run).
+    connect(dbgItensDados, &grid::DataGrid::inputRefused, this, [this](const QString& message) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, message] { widgets::messageDlg(message, widgets::MsgKind::Warning, widgets::MsgButton::OK, this); },
+            Qt::QueuedConnection);
+    });
+    connect(dbgItensDados, &grid::DataGrid::cellEdited, this, [this] { FAlterada = true; });
     // The description follows the item under the cursor, also when the user moves from row to
     // row without changing anything (no re-read then).
     const auto showDescription = [this] {
@@ -491,6 +508,17 @@ void TFLancamentoProposta::FormClose(CloseAction& action)
 
 void TFLancamentoProposta::closeEvent(QCloseEvent* event)
 {
+    // What is being typed ends first (a cell refused keeps the window open), then a proposal
+    // changed since it was opened or saved is not thrown away without a question.
+    if (!proEncerraEdicao(bbtSair)
+        || (proPropostaAlterada()
+            && widgets::messageDlg(QStringLiteral("A proposta foi alterada e não foi salva. Deseja sair sem salvar?"),
+                                   widgets::MsgKind::Confirmation, widgets::MsgButton::Yes | widgets::MsgButton::No,
+                                   this, widgets::MsgButton::No)
+                   != widgets::MsgButton::Yes)) {
+        event->ignore();
+        return;
+    }
     CloseAction action = CloseAction::Hide;
     FormClose(action);
     applyCloseAction(action, event);
@@ -504,6 +532,27 @@ bool TFLancamentoProposta::event(QEvent* event)
     if (event->type() == QEvent::WindowActivate && widgets::isProgramActivation(this))
         run([this] { FormActivate(); });
     return result;
+}
+
+bool TFLancamentoProposta::proEncerraEdicao(QWidget* destino)
+{
+    // Not the active window (the program is quitting, a test drives it): nothing has the focus
+    // to give up but an open cell.
+    if (!isActiveWindow() || !destino->isEnabled())
+        return dbgItensDados->commitEditing();
+    destino->setFocus(Qt::OtherFocusReason);
+    return destino->hasFocus() && !dbgItensDados->isEditing();
+}
+
+bool TFLancamentoProposta::proPropostaAlterada() const
+{
+    return !FArquivoInvalido && (FAlterada || mmObs->document()->isModified());
+}
+
+void TFLancamentoProposta::proMarcaSalva()
+{
+    FAlterada = false;
+    mmObs->document()->setModified(false);
 }
 
 // --- actions: each only calls its click handler ----------------------------------------
@@ -521,6 +570,8 @@ void TFLancamentoProposta::ActSairPropostaExecute() { bbtSairClick(); }
 
 void TFLancamentoProposta::btnPrimeiroClick()
 {
+    if (!dbgItensDados->commitEditing())
+        return;
     cdsProposta.first();
     cdsPropostaAfterScroll();
     proNavegacao(QStringLiteral("nbFirst"));
@@ -528,6 +579,8 @@ void TFLancamentoProposta::btnPrimeiroClick()
 
 void TFLancamentoProposta::btnAnteriorClick()
 {
+    if (!dbgItensDados->commitEditing())
+        return;
     cdsProposta.prior();
     proNavegacao(QStringLiteral("nbPrior"));
     cdsPropostaAfterScroll();
@@ -535,6 +588,8 @@ void TFLancamentoProposta::btnAnteriorClick()
 
 void TFLancamentoProposta::btnProximoClick()
 {
+    if (!dbgItensDados->commitEditing())
+        return;
     cdsProposta.next();
     proNavegacao(QStringLiteral("nbNext"));
     cdsPropostaAfterScroll();
@@ -542,6 +597,8 @@ void TFLancamentoProposta::btnProximoClick()
 
 void TFLancamentoProposta::btnUltimoClick()
 {
+    if (!dbgItensDados->commitEditing())
+        return;
     cdsProposta.last();
     cdsPropostaAfterScroll();
     proNavegacao(QStringLiteral("nbLast"));
@@ -604,6 +661,7 @@ void TFLancamentoProposta::proHabilitaCampos(bool enabled)
 
 void TFLancamentoProposta::proModoPrecificacao(proposal::PricingMode mode)
 {
+    FModo = mode;
     const bool discount = mode == proposal::PricingMode::Discount;
     auto& g = *dbgItensDados;
     const int unitario = g.columnIndex(QStringLiteral("dbgItensDadosColumn4"));
@@ -697,24 +755,36 @@ void TFLancamentoProposta::edtCpfCnpjExit()
 
 void TFLancamentoProposta::btnLimparClick()
 {
-    // Every item of every lot, without asking: brands emptied, unit values and totals zeroed.
+    if (!dbgItensDados->commitEditing())
+        return;
+    // All items of all lots, without moving the items table, to see whether there is anything
+    // of the supplier's to lose.
+    cdsBuscaItens.cloneCursor(cdsLote);
+    cdsBuscaItens.open();
+    const bool anything = proposal::hasSupplierEntries(cdsBuscaItens, FModo)
+                          || !edtValidade->text().trimmed().isEmpty() || !edtProposta->text().trimmed().isEmpty()
+                          || !mmObs->toPlainText().trimmed().isEmpty();
+    if (anything
+        && widgets::messageDlg(QStringLiteral("As marcas e os valores de todos os lotes, as datas e as observações serão "
+                                              "apagados. Deseja continuar?"),
+                               widgets::MsgKind::Confirmation, widgets::MsgButton::Yes | widgets::MsgButton::No, this,
+                               widgets::MsgButton::No)
+               != widgets::MsgButton::Yes)
+        return;
+    // Every item of every lot: brands emptied; the supplier's unit values (price mode) or
+    // discounts (discount mode) zeroed; the public body's unit values stay.
     cdsLote.close();
     cdsLote.setFilter(std::string());
     cdsLote.setFiltered(false);
     cdsLote.open();
-    for (int i = 0; i < cdsLote.recordCount(); ++i) {
-        cdsLote.moveTo(i);
-        cdsLote.edit();
-        cdsLote.setText(field::DS_MARCA, "");
-        cdsLote.setValue(field::VL_UNITARIO, 0.0);
-        cdsLote.setValue(field::VL_TOTAL, 0.0);
-        cdsLote.post();
-    }
+    proposal::clearSupplierEntries(cdsLote, FModo);
     cdsPropostaAfterScroll();
     mmObs->clear();
     edtProposta->clear();
     edtValidade->clear();
     chkTimbrado->setChecked(false);
+    if (anything)
+        FAlterada = true;
 }
 
 bool TFLancamentoProposta::proDatasValidas()
@@ -724,8 +794,9 @@ bool TFLancamentoProposta::proDatasValidas()
         {edtProposta, "O prazo de entrega/execução não é uma data válida.\nInforme-o como DD/MM/AAAA."},
     };
     for (const auto& [field, message] : fields) {
+        // A text read from the file that the supplier did not touch goes back as it came.
         field->complete();
-        if (!field->holdsDateOrNothing()) {
+        if (field->typed() && !field->holdsDateOrNothing()) {
             widgets::messageDlg(QString::fromUtf8(message), widgets::MsgKind::Warning, widgets::MsgButton::OK, this);
             field->setFocus();
             return false;
@@ -736,6 +807,10 @@ bool TFLancamentoProposta::proDatasValidas()
 
 void TFLancamentoProposta::bbtImprimirClick()
 {
+    // Ends any editing first, as the click on the button does: a participant field left stores
+    // its value, the grid posts its open cell; a refusal there stops the print.
+    if (!proEncerraEdicao(bbtImprimir))
+        return;
     if (FArquivoInvalido) {
         widgets::systemMessageBox(QStringLiteral("Ofertix"), QStringLiteral("O formato do arquivo informado é inválido."),
                                   this);
@@ -748,9 +823,6 @@ void TFLancamentoProposta::bbtImprimirClick()
     entries.prazo = toCp1252(edtProposta->text());
     entries.observacoes = toCp1252(mmObs->toPlainText());
     entries.timbrado = chkTimbrado->isChecked();
-    // Ends any editing elsewhere first: a participant field left stores its value, the grid
-    // writes its open cell into the item row.
-    bbtImprimir->setFocus(Qt::OtherFocusReason);
 
     // Each print starts from the template as stored, over the report cursor.
     report::PropostaReport frrProposta(cdsBuscaItens);

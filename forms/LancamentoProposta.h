@@ -194,6 +194,14 @@ public:
     void edtTipoDocumentoExit();
     void edtCpfCnpjExit();
 
+    // Ends the editing in progress as a click on `destino` (a command button) does: the focus
+    // moves there, so a participant field left stores its value and an open grid cell is posted.
+    // False when something refused to be left (a wrong document, a cell text that is no number):
+    // the command that asked does not run.
+    bool proEncerraEdicao(QWidget* destino);
+    // Something the supplier typed, pasted or cleared since the file was opened or last saved.
+    bool proPropostaAlterada() const;
+
     // Puts a grid widget in dbgItens' place (it takes the container's whole area).
     void replaceItemGrid(QWidget* grid);
 
@@ -215,8 +223,10 @@ private:
     // success, or why nothing was saved.
     void proGravarArquivo();
     // After a save: gives the file the document's name when its file name holds the fourteen
-    // zeros (asking before replacing another file). Returns a warning when the rename failed.
-    QString proRenomeiaArquivo();
+    // zeros, or the document an earlier save of this window put there and the document changed
+    // (asking before replacing another file). warning: the rename failed; note: the name was
+    // kept because the document cannot go into a name.
+    void proRenomeiaArquivo(QString& warning, QString& note);
     // Puts the window back after writing (whether or not it succeeded): first lot shown, display
     // resumed, item refresh attached again.
     void proRestauraExibicao();
@@ -229,6 +239,12 @@ private:
 
     // Where the proposal lives now: vCaminhoArquivo as loaded, then the name a save gave it.
     std::filesystem::path FCaminhoAtual;
+    // The document that a save of this window put into the file's name ("" before one did).
+    std::string FDocumentoNoNome;
+    // Changes since loading or the last save (the observations memo keeps its own flag).
+    bool FAlterada = false;
+    void proMarcaSalva();
+    proposal::PricingMode FModo = proposal::PricingMode::Price;
 
     void buildLayout();
     void buildItemGrid();

@@ -7,6 +7,8 @@
 #include "forms/InformaCaminho.h"
 #include "grid/datagrid.h"
 #include "proposal/document.h"
+#include "proposal/filename.h"
+#include "proposal/pricing.h"
 #include "proposal/processvariables.h"
 #include "proposal/tables.h"
 #include "text/cp1252.h"
@@ -34,9 +36,6 @@ namespace field = proposal::field;
 using widgets::MsgButton;
 using widgets::MsgKind;
 
-// The placeholder that a file handed out by the public body carries where the supplier's
-// document goes.
-constexpr std::string_view documentPlaceholder = "00000000000000";
 
 QString fromCp1252(std::string_view text)
 {
@@ -117,8 +116,8 @@ void TFLancamentoProposta::proCarregarArquivo()
         const std::string_view mask = vars.vTipoDocumento == "CPF" ? proposal::cpfMask : proposal::cnpjMask;
         edtCpfCnpj->setEditMask(fromCp1252(mask));
         mmObs->setPlainText(fromCp1252(loaded.observations));
-        edtValidade->setText(fromCp1252(loaded.validityText));
-        edtProposta->setText(fromCp1252(loaded.deadlineText));
+        edtValidade->setLoadedText(fromCp1252(loaded.validityText));
+        edtProposta->setLoadedText(fromCp1252(loaded.deadlineText));
     }
 
     if (!loaded.ok) {
@@ -161,6 +160,12 @@ void TFLancamentoProposta::bbtSalvarClick()
 {
     auto& vars = proposal::processVariables();
 
+    // Ctrl+S ends the editing in progress as the click on the button does, before the first
+    // check reads the document: a refusal there (a wrong document, a cell text that is no
+    // number) stops the save.
+    if (!proEncerraEdicao(bbtSalvar))
+        return;
+
     // A participant that the public body has not registered types its own identification.
     if (edtCdFornecedor->text().trimmed() == QLatin1String("00000000")) {
         if (edtNmFornecedor->text().trimmed().isEmpty()) {
@@ -172,7 +177,7 @@ void TFLancamentoProposta::bbtSalvarClick()
             return;
         }
         if (edtCpfCnpj->text().trimmed().isEmpty() || vars.vCpfCnpj == "cpf00000000000"
-            || vars.vCpfCnpj == documentPlaceholder) {
+            || vars.vCpfCnpj == proposal::documentPlaceholder) {
             warn("O documento (CPF ou CNPJ) do fornecedor deve ser informado!", this, edtCpfCnpj);
             return;
         }
@@ -207,22 +212,17 @@ void TFLancamentoProposta::bbtSalvarClick()
                       MsgKind::Confirmation, this))
         return;
 
-    // The first item (in reading order) without a value or discount decides; an item line
-    // without a code does not count.
-    const auto firstWith = [this](const char* expression) {
-        cdsBuscaItens.setFilter(expression);
-        cdsBuscaItens.setFiltered(true);
-        cdsBuscaItens.first();
-        return !cdsBuscaItens.isEmpty() && cdsBuscaItens.asInteger(field::CD_ITEM) != 0;
-    };
-    if (firstWith("VL_TOTAL = 0") && trimmedField(vars.vAvaliacao) != QLatin1String("por Item")
+    // The first item (in reading order) without a value or discount decides, an empty one
+    // included; an item line without a code does not count.
+    if (proposal::firstItemWithoutValueHasCode(cdsBuscaItens, field::VL_TOTAL)
+        && trimmedField(vars.vAvaliacao) != QLatin1String("por Item")
         && !confirmed(QStringLiteral("Existe(m) item(s) sem valor(es). \r"
                                      "O não preenchimento do valor unitário do item ocasionará a desclassificação "
                                      "do licitante no mesmo.\r"
                                      "Deseja continuar?"),
                       MsgKind::Information, this))
         return;
-    if (firstWith("PERC_DESC = 0") && vars.vFlVlrPerc == "1"
+    if (vars.vFlVlrPerc == "1" && proposal::firstItemWithoutValueHasCode(cdsBuscaItens, field::PERC_DESC)
         && !confirmed(QStringLiteral("Existe(m) item(s) sem percentual de desconto. \r"
                                      "O não preenchimento do percentual de desconto unitário do item ocasionará a "
                                      "desclassificação do licitante no mesmo.\r"
@@ -248,6 +248,7 @@ void TFLancamentoProposta::proGravarArquivo()
     auto& vars = proposal::processVariables();
     QString failure;  // why nothing was saved
     QString warning;  // saved, but not under the document's name
+    QString note;     // saved; said with the success
     {
         // The event loop turns while writing (to repaint the bar); nothing else may act.
         widgets::InputLock lock(this);
@@ -280,10 +281,12 @@ void TFLancamentoProposta::proGravarArquivo()
             // complete: on any failure the file on disk stays as it was.
             const proposal::SaveResult saved =
                 proposal::saveProposalFile(FCaminhoAtual, cdsProposta, cdsLote, vars, texts, options);
-            if (!saved.ok)
+            if (!saved.ok) {
                 failure = fromCp1252(saved.error);
-            else if (const QString renamed = proRenomeiaArquivo(); !renamed.isEmpty())
-                warning = renamed;
+            } else {
+                proMarcaSalva();
+                proRenomeiaArquivo(warning, note);
+            }
         } catch (const std::exception& error) {
             failure = QString::fromUtf8(error.what());
         }
@@ -299,23 +302,28 @@ void TFLancamentoProposta::proGravarArquivo()
     } else if (!warning.isEmpty()) {
         widgets::messageDlg(warning, MsgKind::Warning, MsgButton::OK, this);
     } else {
-        widgets::systemMessageBox(QStringLiteral("Ofertix"), QStringLiteral("Arquivo exportado com sucesso."), this);
+        widgets::systemMessageBox(QStringLiteral("Ofertix"),
+                                  note.isEmpty() ? QStringLiteral("Arquivo exportado com sucesso.")
+                                                 : QStringLiteral("Arquivo exportado com sucesso.\r%1").arg(note),
+                                  this);
     }
 }
 
-QString TFLancamentoProposta::proRenomeiaArquivo()
+void TFLancamentoProposta::proRenomeiaArquivo(QString& warning, QString& note)
 {
     const std::string& document = proposal::processVariables().vCpfCnpj;
-    // Only the file's own name is looked at, and only a document of a valid stored form goes
-    // into it (a text read from the file could hold "/" or "..").
-    std::string name = FCaminhoAtual.filename().string();
-    const auto at = name.find(documentPlaceholder);
-    if (at == std::string::npos || !proposal::isStoredDocumentForm(document))
-        return {};
-    name.replace(at, documentPlaceholder.size(), document);
-    const fs::path target = FCaminhoAtual.parent_path() / name;
-    if (target == FCaminhoAtual)
-        return {};
+    const proposal::DocumentFileName named =
+        proposal::fileNameForDocument(FCaminhoAtual.filename().string(), FDocumentoNoNome, document);
+    using Outcome = proposal::DocumentFileName::Outcome;
+    if (named.outcome == Outcome::DocumentUnfit) {
+        note = QStringLiteral("O nome do arquivo foi mantido: o documento do fornecedor (\"%1\") não tem a forma "
+                              "de um CNPJ ou CPF e não pode entrar no nome.")
+                   .arg(trimmedField(document));
+        return;
+    }
+    if (named.outcome != Outcome::Renamed)
+        return;
+    const fs::path target = FCaminhoAtual.parent_path() / named.fileName;
 
     std::error_code ec;
     if (fs::exists(fs::symlink_status(target, ec))
@@ -323,15 +331,18 @@ QString TFLancamentoProposta::proRenomeiaArquivo()
                                      "Se não, a proposta fica salva em \"%2\".")
                           .arg(pathText(target.filename()), pathText(FCaminhoAtual.filename())),
                       MsgKind::Confirmation, this))
-        return {};
+        return;
 
     // The proposal is complete on disk under its current name; one rename gives it the new one.
     fs::rename(FCaminhoAtual, target, ec);
-    if (ec)
-        return QStringLiteral("A proposta foi salva em \"%1\", mas não foi possível renomeá-la para \"%2\": %3")
-            .arg(pathText(FCaminhoAtual), pathText(target.filename()), QString::fromLocal8Bit(ec.message().c_str()));
+    if (ec) {
+        warning = QStringLiteral("A proposta foi salva em \"%1\", mas não foi possível renomeá-la para \"%2\": %3")
+                      .arg(pathText(FCaminhoAtual), pathText(target.filename()),
+                           QString::fromLocal8Bit(ec.message().c_str()));
+        return;
+    }
     FCaminhoAtual = target;
-    return {};
+    FDocumentoNoNome = document;
 }
 
 void TFLancamentoProposta::proRestauraExibicao()

@@ -480,7 +480,7 @@ std::string quantityForm(std::string_view quantityText)
     for (const char c : withoutZerosBeforeSign(quantityText))
         if (c != '.')
             digits += c;
-    if (digits.empty())
+    if (digits.find_first_not_of(' ') == std::string::npos)  // empty, or blanks only
         return valueForm(0.0);
     return valueForm(num::parseDecimal(digits));
 }

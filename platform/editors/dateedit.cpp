@@ -28,6 +28,14 @@ DateEdit::DateEdit(QWidget* parent) : QLineEdit(parent)
     setMaxLength(10);
     setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9/]{0,10}")), this));
     setToolTip(QStringLiteral("DD/MM/AAAA — F4 abre o calendário"));
+    connect(this, &QLineEdit::textEdited, this, [this] { typed_ = true; });
+}
+
+void DateEdit::setLoadedText(const QString& text)
+{
+    setMaxLength(std::max<int>(10, static_cast<int>(text.size())));
+    setText(text);
+    typed_ = false;
 }
 
 std::optional<QString> DateEdit::normalized(const QString& typed)
@@ -52,6 +60,8 @@ std::optional<QString> DateEdit::normalized(const QString& typed)
 
 void DateEdit::complete()
 {
+    if (!typed_)
+        return;
     const std::optional<QString> full = normalized(text());
     if (full && *full != text()) {
         setText(*full);
@@ -80,6 +90,7 @@ void DateEdit::showCalendar()
     connect(calendar_, &QCalendarWidget::activated, this, [this](QDate day) {
         setText(day.toString(kFormat));
         setModified(true);
+        typed_ = true;
         calendar_->close();
     });
     connect(calendar_, &QCalendarWidget::clicked, calendar_, &QCalendarWidget::activated);

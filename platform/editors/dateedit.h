@@ -8,6 +8,9 @@
 // lost; holdsDateOrNothing() tells the caller whether the text can be used. "00/00/0000", the
 // files' own way of writing no date, counts as no date and is kept as it is.
 //
+// A text set by setLoadedText (a date read from a file) is shown whole, whatever its form, and
+// none of this applies to it until the user edits it: typed() tells the two apart.
+//
 // F4 or Alt+Down opens a month calendar at the field's date (today when there is none);
 // choosing a day writes it.
 #include <QDate>
@@ -28,7 +31,12 @@ public:
     // The full form of a typed date, "" for a blank text, nothing when it is no date.
     static std::optional<QString> normalized(const QString& typed);
 
-    // Writes the text in its full form when it is a date typed short.
+    // Shows a text as it came (no length limit, nothing rewritten), as not typed by the user.
+    void setLoadedText(const QString& text);
+    // The user typed into the field (or chose a day) since it was last loaded.
+    bool typed() const { return typed_; }
+
+    // Writes the text in its full form when it is a date the user typed short.
     void complete();
     bool holdsDateOrNothing() const { return normalized(text()).has_value(); }
     QDate date() const;  // invalid when empty or no date
@@ -42,6 +50,7 @@ protected:
 
 private:
     QCalendarWidget* calendar_ = nullptr;
+    bool typed_ = false;
 };
 
 }  // namespace ofx::editors

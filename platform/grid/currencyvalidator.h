@@ -1,16 +1,17 @@
 #pragma once
-// Keystroke check of a currency editor: Brazilian numbers ("12,5", "1.234,5", "-3"), at most
-// `decimals` digits after the comma, and an optional constraint of the caller's.
+// Keystroke check of a currency editor. A keystroke is refused only when it breaks one of the
+// column's limits (more than `decimals` digits after the comma, or the caller's constraint, such
+// as no minus sign); any other text stays in the editor as typed, even while it is no number,
+// and is judged when the editor closes (see DataGrid): a "." or "," typed never vanishes.
 #include "grid/gridcolumn.h"
 
 #include <QValidator>
 
 namespace ofx::grid {
 
-// Takes a currency text apart: sign, integer digits (thousands points skipped), decimals and the
-// value. Nothing when the text is not of that shape at all (letters, two commas, a point after
-// the comma or out of its thousands place, a sign not in front).
-std::optional<CurrencyInput> readCurrencyInput(const QString& text);
+// Takes a currency text apart as num::readTypedNumber does; value is set only when the whole
+// text is a number.
+CurrencyInput readCurrencyInput(const QString& text);
 
 class CurrencyValidator : public QValidator {
 public:

@@ -5,6 +5,7 @@
 #include "text/numbers.h"
 
 #include <QApplication>
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -183,6 +184,7 @@ public:
                 edit->setMaxLength(t->fields()[static_cast<std::size_t>(f)].size);
         }
         editor_ = edit;
+        editorIndex_ = index;
         return edit;
     }
 
@@ -198,38 +200,99 @@ public:
         // Only what the user changed is written: an editor that starts with a rounded display
         // form must not write the rounding back.
         auto* edit = static_cast<QLineEdit*>(editor);
-        if (edit->isModified())
-            model->setData(index, edit->text(), Qt::EditRole);
+        if (!edit->isModified())
+            return;
+        if (const QString refusal = refusalFor(edit, index); !refusal.isEmpty()) {
+            grid_->refuseInput(refusal);
+            return;
+        }
+        const QModelIndex source = grid_->proxy()->mapToSource(index);
+        if (model->setData(index, edit->text(), Qt::EditRole))
+            emit grid_->cellEdited(source.row(), source.column());
+    }
+
+    // Ends the editing the one way that Enter, Tab, a click elsewhere and DataGrid::commitEditing
+    // share: a text the column cannot take is refused (the editor closes, the cell keeps its
+    // value, the grid keeps the focus and says why through inputRefused); anything else is
+    // written and posted. False on a refusal.
+    bool finish(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
+    {
+        auto* edit = static_cast<QLineEdit*>(editor);
+        const QModelIndex index = editorIndex_.isValid() ? QModelIndex(editorIndex_) : grid_->view()->currentIndex();
+        if (edit->isModified()) {
+            if (const QString refusal = refusalFor(edit, index); !refusal.isEmpty()) {
+                emit closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
+                grid_->refuseInput(refusal);
+                return false;
+            }
+        }
+        emit commitData(editor);
+        emit closeEditor(editor, hint);
+        return true;
     }
 
 protected:
     bool eventFilter(QObject* object, QEvent* event) override
     {
+        auto* edit = qobject_cast<QLineEdit*>(object);
+        if (!edit)
+            return QStyledItemDelegate::eventFilter(object, event);
         if (event->type() == QEvent::KeyPress) {
             const auto* keyEvent = static_cast<QKeyEvent*>(event);
             const int key = keyEvent->key();
             // The keypad's decimal key gives the decimal comma in a number editor.
-            auto* edit = qobject_cast<QLineEdit*>(object);
-            if (edit && edit->validator() && (keyEvent->modifiers() & Qt::KeypadModifier)
+            if (edit->validator() && (keyEvent->modifiers() & Qt::KeypadModifier)
                 && (key == Qt::Key_Period || key == Qt::Key_Comma)) {
                 edit->insert(QStringLiteral(","));
                 return true;
             }
-            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-                auto* editor = qobject_cast<QWidget*>(object);
-                emit commitData(editor);
-                emit closeEditor(editor, QAbstractItemDelegate::NoHint);
-                onEnter_();
+            switch (key) {
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                if (finish(edit, QAbstractItemDelegate::NoHint))
+                    onEnter_();
                 return true;
+            case Qt::Key_Tab:
+                finish(edit, QAbstractItemDelegate::EditNextItem);
+                return true;
+            case Qt::Key_Backtab:
+                finish(edit, QAbstractItemDelegate::EditPreviousItem);
+                return true;
+            default:
+                break;
             }
+        } else if (event->type() == QEvent::FocusOut) {
+            // The focus went elsewhere in the window (a click on another cell, a button, a
+            // field): the editing ends here, through the same commit as Enter. Not when the
+            // window merely lost the activation or a popup opened: the editor stays open.
+            const auto reason = static_cast<QFocusEvent*>(event)->reason();
+            const QWidget* now = QApplication::focusWidget();
+            if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason && now != edit
+                && !(now && edit->isAncestorOf(now)) && editor_ == edit)
+                finish(edit, QAbstractItemDelegate::NoHint);
+            return false;
         }
         return QStyledItemDelegate::eventFilter(object, event);
     }
 
 private:
+    // Why the editor's text cannot go into its cell ("" when it can): a currency text that is no
+    // number in the accepted form.
+    QString refusalFor(const QLineEdit* edit, const QModelIndex& index) const
+    {
+        const int c = grid_->proxy()->mapToSource(index).column();
+        if (c < 0 || grid_->column(c).editor != EditorKind::Currency || edit->text().trimmed().isEmpty())
+            return {};
+        const std::string typed = edit->text().toStdString();
+        if (num::readTypedNumber(typed).number)
+            return {};
+        return QString::fromStdString(num::typedNumberHint(typed));
+    }
+
     DataGrid* grid_;
     std::function<void()> onEnter_;
     mutable QPointer<QWidget> editor_;
+    mutable QPersistentModelIndex editorIndex_;
 };
 
 // --- view -------------------------------------------------------------------------------
@@ -391,6 +454,19 @@ protected:
         }
     }
 
+public:
+    // The view follows the current cell up and down, but sideways only to show a cell the user
+    // types into: so the totals stay in view, scrolled to, while Enter walks the rows and every
+    // post re-reads the lot.
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override
+    {
+        const bool sideways = index.isValid() && (model()->flags(index) & Qt::ItemIsEditable);
+        const int h = horizontalScrollBar()->value();
+        QTableView::scrollTo(index, hint);
+        if (!sideways)
+            horizontalScrollBar()->setValue(h);
+    }
+
 private:
     DataGrid* grid_;
     GridDelegate* delegate_ = nullptr;
@@ -415,6 +491,7 @@ DataGrid::DataGrid(QWidget* parent)
     delegate_ = new GridDelegate(this, [this] { view_->advance(); });
     view_->setDelegate(delegate_);
     view_->verticalHeader()->hide();
+    fitRowHeight();
     view_->setSelectionMode(QAbstractItemView::SingleSelection);
     view_->setSelectionBehavior(QAbstractItemView::SelectRows);
     view_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
@@ -450,6 +527,35 @@ DataGrid::DataGrid(QWidget* parent)
     connect(header, &QHeaderView::sectionClicked, this, &DataGrid::headerClicked);
     connect(header, &QHeaderView::sectionResized, footer_, qOverload<>(&QWidget::update));
     connect(view_->horizontalScrollBar(), &QScrollBar::valueChanged, footer_, qOverload<>(&QWidget::update));
+}
+
+bool DataGrid::isEditing() const { return view_->isEditing(); }
+
+bool DataGrid::commitEditing()
+{
+    if (!view_->isEditing())
+        return true;
+    return delegate_->finish(delegate_->activeEditor(), QAbstractItemDelegate::NoHint);
+}
+
+void DataGrid::refuseInput(const QString& message)
+{
+    view_->setFocus(Qt::OtherFocusReason);
+    emit inputRefused(message);
+}
+
+void DataGrid::fitRowHeight()
+{
+    // As a data-entry grid: the font's height and a little air, not the style's roomy default.
+    view_->verticalHeader()->setMinimumSectionSize(1);
+    view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 4);
+}
+
+void DataGrid::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        fitRowHeight();
 }
 
 DataGrid::~DataGrid()

@@ -6,8 +6,11 @@
 //   the table, which runs the table's afterScroll handler over every row).
 // - The grid's current row is the table's cursor: selecting another row moves the cursor (which
 //   posts the row being edited); moving the cursor moves the grid.
-// - A cell's editor closing (Enter, Tab, another cell or row, focus leaving the grid) writes its
-//   value into the table and posts it. Escape drops the typed value.
+// - A cell's editor closing (Enter, Tab, another cell or row, focus leaving the grid within the
+//   window, commitEditing()) writes its value into the table and posts it, all through one
+//   commit: a currency text that is no number ("12.50", "7.5", ",") is refused there, whichever
+//   way the editor closes: the cell keeps its value, the grid takes the focus back and
+//   inputRefused says why. Escape drops the typed value.
 // - Enter goes to the next focusable cell, and past the last one of a row to the first focusable
 //   cell of the next row; Tab and Shift+Tab likewise. Arrow keys, Home and End skip cells that
 //   cannot be focused, and so does the mouse.
@@ -95,6 +98,12 @@ public:
 
     void reread();
 
+    // An editor is open on a cell.
+    bool isEditing() const;
+    // Ends the editing in progress as Enter does, without moving on: true when there was none or
+    // its value was taken, false when it was refused (inputRefused has been emitted).
+    bool commitEditing();
+
     QTableView* view() const;
     TableModel* model() const { return model_; }
     DisplayProxy* proxy() const { return proxy_; }
@@ -103,9 +112,20 @@ signals:
     void headerClicked(int column);
     // A re-read or a cell write failed; connect it to a message (the grid shows none itself).
     void errorOccurred(const QString& message);
+    // A typed or pasted text was refused when its editor closed; the message says how to type it.
+    // Emitted while the event that closed the editor is still being handled: show it queued.
+    void inputRefused(const QString& message);
+    // The user changed a cell's value (written and posted); row in the table's view.
+    void cellEdited(int row, int column);
+
+protected:
+    void changeEvent(QEvent* event) override;
 
 private:
     friend class GridView;
+    friend class GridDelegate;
+    void refuseInput(const QString& message);
+    void fitRowHeight();
     void syncCurrentFromTable();
     void onCurrentRowChanged();
     void showFilterMenu(int column, const QPoint& globalPos);

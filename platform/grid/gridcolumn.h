@@ -10,18 +10,18 @@
 namespace ofx::grid {
 
 // What a currency editor's text amounts to, for a column's input constraint. Seen on every
-// keystroke; a constraint that returns false refuses the keystroke (or the paste).
+// keystroke, also while the text is no number yet; a constraint that returns false refuses the
+// keystroke (or the paste).
 struct CurrencyInput {
     bool negative = false;
     int integerDigits = 0;        // digits before the decimal comma, thousands points not counted
     int decimals = 0;             // digits after it
-    std::optional<double> value;  // empty while the text is not a number yet ("" or "-")
-    bool groupOpen = false;       // the last thousands group has fewer than 3 digits yet ("12.5")
+    std::optional<double> value;  // empty while the text is not a number ("", "-", "12.50")
 };
 
 enum class EditorKind {
     Text,      // plain text, at most the text field's size
-    Currency,  // Brazilian number: "12,5", "1.234,5"; "." only as a thousands point, then dropped
+    Currency,  // Brazilian number, read by num::readTypedNumber: "12,5", "1.234,5", "R$ 4,75"
 };
 
 enum class FooterKind {

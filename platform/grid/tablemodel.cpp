@@ -63,20 +63,14 @@ QString plainText(const Value& v)
     return {};
 }
 
-// The editor's currency text as the table takes it: thousands points dropped, a dangling comma
-// or a lone sign meaning nothing. A point out of its thousands place is left in, so the table
-// refuses the text rather than read "12.50" as 1250.
-std::string currencyToTableText(QString text)
+// The editor's currency text as the table takes it: the plain number ("1234,56"), "" for a blank
+// text (a null). A text that is no number is passed on as it is, for the table to refuse.
+std::string currencyToTableText(const QString& text)
 {
-    const auto in = readCurrencyInput(text);
-    if (in && !in->groupOpen)
-        text.remove(QLatin1Char('.'));
-    text = text.trimmed();
-    if (text.endsWith(QLatin1Char(',')))
-        text.chop(1);
-    if (text == QLatin1String("-"))
-        text.clear();
-    return text.toStdString();
+    if (text.trimmed().isEmpty())
+        return {};
+    const num::TypedNumber n = num::readTypedNumber(text.toStdString());
+    return n.number ? n.plain : text::utf8ToCp1252(text.toStdString());
 }
 
 }  // namespace

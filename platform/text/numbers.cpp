@@ -358,4 +358,92 @@ std::string reportNumber(double value) {
     return out;
 }
 
+namespace {
+
+std::string_view trimTypedBlanks(std::string_view s)
+{
+    constexpr std::string_view nbsp = "\xC2\xA0";
+    for (bool again = true; again;) {
+        again = false;
+        while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) { s.remove_prefix(1); again = true; }
+        while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) { s.remove_suffix(1); again = true; }
+        if (s.substr(0, nbsp.size()) == nbsp) { s.remove_prefix(nbsp.size()); again = true; }
+        if (s.size() >= nbsp.size() && s.substr(s.size() - nbsp.size()) == nbsp) { s.remove_suffix(nbsp.size()); again = true; }
+    }
+    return s;
+}
+
+}  // namespace
+
+TypedNumber readTypedNumber(std::string_view text)
+{
+    TypedNumber n;
+    std::string_view s = trimTypedBlanks(text);
+    const auto takeSign = [&] {
+        if (!s.empty() && s.front() == '-') {
+            n.negative = true;
+            s = trimTypedBlanks(s.substr(1));
+        }
+    };
+    takeSign();
+    if (s.substr(0, 2) == "R$")
+        s = trimTypedBlanks(s.substr(2));
+    if (!n.negative)
+        takeSign();
+
+    bool shape = true;
+    bool afterComma = false;
+    bool grouped = false;
+    int run = 0;  // integer digits since the start or the last point
+    std::string digits;
+    for (const char c : s) {
+        if (c >= '0' && c <= '9') {
+            if (!afterComma) {
+                if (grouped && run == 3)
+                    shape = false;
+                ++run;
+                ++n.integerDigits;
+            } else {
+                ++n.decimals;
+            }
+            digits += c;
+        } else if (c == ',' && !afterComma) {
+            if (grouped && run != 3)
+                shape = false;
+            afterComma = true;
+            digits += ',';
+        } else if (c == '.' && !afterComma) {
+            if (run == 0 || run > 3 || (grouped && run != 3))
+                shape = false;
+            grouped = true;
+            run = 0;
+        } else {
+            shape = false;
+        }
+    }
+    if (grouped && !afterComma && run != 3)
+        shape = false;  // "12.5": an unfinished thousands group
+    if (!shape || n.integerDigits + n.decimals == 0)
+        return n;
+    if (digits.back() == ',')
+        digits.pop_back();
+    if (digits.front() == ',')
+        digits.insert(digits.begin(), '0');
+    n.plain = (n.negative ? "-" : "") + digits;
+    try {
+        n.value = parseDecimal(n.plain);
+        n.number = true;
+    } catch (const ConversionError&) {
+        n.plain.clear();
+    }
+    return n;
+}
+
+std::string typedNumberHint(std::string_view text)
+{
+    return "\"" + std::string(trimTypedBlanks(text))
+        + "\" não é um valor válido. Use a vírgula para os centavos e o ponto só para os milhares, "
+          "por exemplo: 1.234,56";
+}
+
 }  // namespace ofx::num

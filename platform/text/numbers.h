@@ -49,6 +49,25 @@ std::string valueForm(double value);
 // Patterns the program uses: "##0.0000", "#00000", "###,###,##0.0000", "R$ ###,###,##0.0000".
 std::string formatPattern(double value, std::string_view pattern);
 
+// A number as a person types or pastes it: blanks (and no-break spaces) around and an "R$" in
+// front allowed, an optional minus sign, "," for the decimals, and "." only as a thousands point
+// in its place: 1 to 3 digits before the first, exactly 3 after each ("1.234,56"; "12.500" is
+// twelve thousand five hundred). No other text is a number, so "12.50", "1234.56" and "7.5" are
+// refused rather than guessed at. Input is UTF-8 (or plain ASCII).
+struct TypedNumber {
+    bool number = false;    // the whole text is one number of that form
+    bool negative = false;  // a minus sign stands in front (also when the rest is no number)
+    int integerDigits = 0;  // digits before the first ",", thousands points not counted
+    int decimals = 0;       // digits after it
+    double value = 0;       // when number
+    std::string plain;      // when number: sign, digits and "," only ("-1234,56")
+};
+TypedNumber readTypedNumber(std::string_view text);
+
+// How to type a number, for the message that refuses one: "\"12.50\" não é um valor válido..."
+// (UTF-8; the text quoted as given).
+std::string typedNumberHint(std::string_view text);
+
 // The report's " #n%2,4n" form: four decimals, thousands grouped, at least two characters wide.
 // 1234.5 -> "1.234,5000".
 std::string reportNumber(double value);

@@ -1,13 +1,16 @@
 #include "widgets/iconbutton.h"
 
 #include <QAction>
+#include <QMouseEvent>
 
 namespace ofx::widgets {
 
 IconButton::IconButton(QWidget* parent, bool flat) : QToolButton(parent)
 {
     setToolButtonStyle(Qt::ToolButtonIconOnly);
-    setFocusPolicy(Qt::TabFocus);
+    // A click takes the focus first, as a command button does: whatever is being typed elsewhere
+    // (a field's exit, a grid cell's post) ends before the command runs.
+    setFocusPolicy(Qt::StrongFocus);
     setAutoRaise(flat);
     // Office 2003: pale orange under the mouse with a navy frame, darker orange when pressed.
     setStyleSheet(QStringLiteral(
@@ -21,6 +24,18 @@ IconButton::IconButton(QWidget* parent, bool flat) : QToolButton(parent)
         if (action_)
             action_->trigger();
     });
+}
+
+void IconButton::mousePressEvent(QMouseEvent* event)
+{
+    // The press has already moved the focus here, running the exit of the control that had it.
+    // When that control refused to be left (a wrong document, a cell text that is no number),
+    // it kept the focus: the click then presses nothing.
+    if (event->button() == Qt::LeftButton && !hasFocus()) {
+        event->accept();
+        return;
+    }
+    QToolButton::mousePressEvent(event);
 }
 
 void IconButton::setAction(QAction* action)

@@ -4,6 +4,10 @@
 // the button's enabled state is its own: greying the button leaves the action (and its
 // shortcut) working, and disabling the action leaves the button's look alone (a click then does
 // nothing, since a disabled action does not trigger).
+//
+// A click takes the focus before it presses the button, so that the control being left hands
+// its value over first; if that control refuses to be left and keeps the focus, the click does
+// not press the button.
 #include <QPointer>
 #include <QToolButton>
 
@@ -19,6 +23,9 @@ public:
 
     void setAction(QAction* action);
     QAction* action() const { return action_; }
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     void syncFromAction();

@@ -135,6 +135,16 @@ MessageForm::MessageForm(const QString& text, MsgKind kind, MsgButtons buttons, 
     grid->setSizeConstraint(QLayout::SetFixedSize);
 }
 
+void MessageForm::setDefaultButton(MsgButton which)
+{
+    QPushButton* chosen = button(which);
+    if (!chosen)
+        return;
+    for (const auto& [b, pb] : buttonList_)
+        pb->setDefault(pb == chosen);
+    chosen->setFocus();
+}
+
 QPushButton* MessageForm::button(MsgButton which) const
 {
     for (const auto& [b, pb] : buttonList_)
@@ -159,11 +169,13 @@ void MessageForm::reject()
     }
 }
 
-MsgButton messageDlg(const QString& text, MsgKind kind, MsgButtons buttons, QWidget* parent)
+MsgButton messageDlg(const QString& text, MsgKind kind, MsgButtons buttons, QWidget* parent, MsgButton defaultButton)
 {
     if (!parent)
         parent = QApplication::activeWindow();
     MessageForm form(text, kind, buttons, parent);
+    if (defaultButton != MsgButton::None)
+        form.setDefaultButton(defaultButton);
     execModal(form);
     return form.pressedButton();
 }

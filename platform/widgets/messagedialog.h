@@ -62,6 +62,9 @@ public:
     QPushButton* button(MsgButton which) const;  // nullptr when the dialog lacks it
     QLabel* messageLabel() const { return message_; }
 
+    // The button that Enter presses (by default OK or Yes, else the first).
+    void setDefaultButton(MsgButton which);
+
     // Escape and the title bar's close box answer with Cancel, else No, else OK when the
     // dialog has it; otherwise they are ignored.
     void reject() override;
@@ -78,7 +81,10 @@ private:
 
 // Shows a modal MessageForm (through execModal) and returns the button pressed, or None when
 // the dialog ended without one. Parent nullptr: the application's active window.
-MsgButton messageDlg(const QString& text, MsgKind kind, MsgButtons buttons, QWidget* parent = nullptr);
+// defaultButton: the one that Enter presses and that has the focus (None: OK or Yes, as usual);
+// No for a question whose Yes loses work.
+MsgButton messageDlg(const QString& text, MsgKind kind, MsgButtons buttons, QWidget* parent = nullptr,
+                     MsgButton defaultButton = MsgButton::None);
 
 // The system message box: title as given, the information icon and an OK button. When it
 // closes, the window it came from is active again without a new activation (the window's

@@ -588,21 +588,27 @@ TEST_F(Arquivo, NoToAQuestionStops)
     }
 }
 
-// A date typed short is saved in full; text that is no date stops saving and printing with a
-// warning on its field, the file untouched.
+// A date typed short is saved in full; a typed text that is no date stops saving and printing
+// with a warning on its field, the file untouched. A date read from the file that the supplier
+// does not touch goes back as it came, whatever its form, and is never cut.
 TEST_F(Arquivo, DatesAreWrittenInFullOrNotAtAll)
 {
+    const auto typeInto = [](QLineEdit* field, const char* text) {
+        QTest::mouseClick(field, Qt::LeftButton);
+        QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(field, QString::fromLatin1(text));
+    };
     const std::string bytes = proposalFile();
     const fs::path path = write("p.TXT", bytes);
     {
         Dialogs loading;
         open(path);
     }
-    w->edtValidade->setText(QStringLiteral("31122026"));  // still in the field: not yet completed
-    w->edtProposta->setText(QStringLiteral("15/1/27"));
+    typeInto(w->edtValidade, "31122026");  // still in the field: not yet completed
+    typeInto(w->edtProposta, "15/1/27");
     {
         Dialogs dialogs;
-        w->bbtSalvarClick();
+        QTest::mouseClick(w->bbtSalvar, Qt::LeftButton);
         EXPECT_EQ(dialogs.texts(), QStringList{exported});
     }
     auto saved = reload(path);
@@ -612,16 +618,35 @@ TEST_F(Arquivo, DatesAreWrittenInFullOrNotAtAll)
     const std::string good = test::readFile(path);
     const QString badDeadline =
         QStringLiteral("O prazo de entrega/execução não é uma data válida.\nInforme-o como DD/MM/AAAA.");
-    w->edtProposta->setText(QStringLiteral("31/02/2026"));
-    for (const auto command : {&TFLancamentoProposta::bbtSalvarClick, &TFLancamentoProposta::bbtImprimirClick}) {
+    typeInto(w->edtProposta, "31/02/2026");
+    for (QWidget* button : std::initializer_list<QWidget*>{w->bbtSalvar, w->bbtImprimir}) {
         Dialogs dialogs;
-        (w.data()->*command)();
+        QTest::mouseClick(button, Qt::LeftButton);
         ASSERT_EQ(dialogs.shown.size(), 1u);  // no question, no preview
         EXPECT_EQ(dialogs.shown[0].text, badDeadline);
         EXPECT_EQ(dialogs.shown[0].kind, MsgKind::Warning);
         EXPECT_EQ(QApplication::focusWidget(), w->edtProposta);
         EXPECT_EQ(w->edtProposta->text(), QStringLiteral("31/02/2026"));
         EXPECT_EQ(test::readFile(path), good);
+    }
+
+    for (const char* loaded : {"2025-06-30", " 30/06/2025", "31/02/2026"}) {
+        SCOPED_TRACE(loaded);
+        Participant p;
+        p.validity = loaded;
+        p.deadline = loaded;
+        const fs::path other = write("q.TXT", proposalFile(p));
+        {
+            Dialogs loading;
+            open(other);
+        }
+        EXPECT_EQ(w->edtValidade->text(), QString::fromLatin1(loaded));
+        Dialogs dialogs;
+        QTest::mouseClick(w->bbtSalvar, Qt::LeftButton);
+        EXPECT_EQ(dialogs.texts(), QStringList{exported});
+        auto back = reload(other);
+        EXPECT_EQ(back->vars.vDtValidade, loaded);
+        EXPECT_EQ(back->vars.vDtPrazo, loaded);
     }
 }
 
@@ -688,6 +713,7 @@ TEST_F(Arquivo, RenameAfterTheDocument)
         const char* file;
         const char* document;
         const char* savedAs;
+        bool nameKept = false;  // the document cannot form a name: the success message says so
     };
     const Case cases[] = {
         {"CNPJ", "proposta_00000000000000.TXT", "11222333000181", "proposta_11222333000181.TXT"},
@@ -696,8 +722,8 @@ TEST_F(Arquivo, RenameAfterTheDocument)
         {"accented name", "licitação_00000000000000.TXT", "11222333000181", "licitação_11222333000181.TXT"},
         {"no placeholder", "proposta.TXT", "11222333000181", "proposta.TXT"},
         {"zeros in the folder only", "00000000000000/proposta.TXT", "11222333000181", "00000000000000/proposta.TXT"},
-        {"document with a slash", "proposta_00000000000000.TXT", "11/22333000181", "proposta_00000000000000.TXT"},
-        {"document climbing out", "proposta_00000000000000.TXT", "../../../x1234", "proposta_00000000000000.TXT"},
+        {"document with a slash", "proposta_00000000000000.TXT", "11/22333000181", "proposta_00000000000000.TXT", true},
+        {"document climbing out", "proposta_00000000000000.TXT", "../../../x1234", "proposta_00000000000000.TXT", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -713,8 +739,13 @@ TEST_F(Arquivo, RenameAfterTheDocument)
             open(path);
         }
         Dialogs dialogs;
-        w->bbtSalvarClick();
-        EXPECT_EQ(dialogs.texts(), QStringList{exported});
+        QTest::mouseClick(w->bbtSalvar, Qt::LeftButton);
+        const QString success = c.nameKept ? exported + QStringLiteral("\rO nome do arquivo foi mantido: o documento do "
+                                                                       "fornecedor (\"%1\") não tem a forma de um CNPJ "
+                                                                       "ou CPF e não pode entrar no nome.")
+                                                          .arg(QString::fromLatin1(c.document))
+                                           : exported;
+        EXPECT_EQ(dialogs.texts(), QStringList{success});
         EXPECT_EQ(forms::vCaminhoArquivo, loadedAs);
         const fs::path savedAs = dir.file(c.savedAs);
         EXPECT_EQ(namesIn(savedAs.parent_path()), std::set<std::string>{savedAs.filename().string()});
@@ -723,14 +754,14 @@ TEST_F(Arquivo, RenameAfterTheDocument)
         // A second save writes where the proposal now is, and nowhere else.
         changeItem(3, "DS_MARCA", std::string("Segunda"));
         Dialogs again;
-        w->bbtSalvarClick();
-        EXPECT_EQ(again.texts(), QStringList{exported});
+        QTest::mouseClick(w->bbtSalvar, Qt::LeftButton);
+        EXPECT_EQ(again.texts(), QStringList{success});
         EXPECT_EQ(namesIn(savedAs.parent_path()), std::set<std::string>{savedAs.filename().string()});
         EXPECT_EQ(reload(savedAs)->brandOf(3), "Segunda");
 
         // Printing offers the PDF beside the proposal, under its current name.
         Dialogs preview;
-        w->bbtImprimirClick();
+        QTest::mouseClick(w->bbtImprimir, Qt::LeftButton);
         ASSERT_EQ(preview.shown.size(), 1u);
         fs::path pdf = savedAs;
         EXPECT_EQ(preview.shown[0].pdfPath, QString::fromStdString(pdf.replace_extension(".pdf").string()));

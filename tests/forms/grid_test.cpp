@@ -3,6 +3,7 @@
 #include "entrywindow.h"
 
 #include <QCheckBox>
+#include <QStringList>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -243,49 +244,87 @@ TEST_F(ItemGrid, QuantityThatIsNoNumberShowsTheError)
     EXPECT_EQ(cell(2, "dbgItensDadosColumn5"), QString());
 }
 
-// "Limpar" on the second of three lots: every lot's brands, unit values and totals cleared,
-// discounts kept, the proposal's entries emptied, the second lot still shown.
-TEST_F(ItemGrid, LimparOnTheSecondOfThreeLots)
+// "Limpar" (Ctrl+L) on the second of three lots asks first when there is anything to lose (No
+// is the default and changes nothing); Yes empties every lot's brands and the supplier's own
+// values (unit values in price mode; discounts in discount mode, where the public body's unit
+// values stay and the totals follow them), the dates and observations, unticks the letterhead
+// box and keeps the second lot on screen.
+TEST_F(ItemGrid, LimparAsksThenClearsTheSuppliersEntries)
+{
+    const QString question = QStringLiteral(
+        "As marcas e os valores de todos os lotes, as datas e as observações serão apagados. Deseja continuar?");
+    struct Case {
+        const char* what;
+        PricingMode mode;
+        int answer;  // button index: 0 Yes, 1 No
+    };
+    const Case cases[] = {
+        {"price mode, Yes", PricingMode::Price, 0},
+        {"discount mode, Yes", PricingMode::Discount, 0},
+        {"price mode, No", PricingMode::Price, 1},
+    };
+    const double units[] = {5.0, 6.0, 1.0, 7.0};
+    const double quantities[] = {2.0, 3.0, 1.0, 4.0};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        delete w.data();
+        w = new forms::TFLancamentoProposta;
+        SetUp();
+        w->proModoPrecificacao(c.mode);
+        fill(3, {{1, 1, "a", "2,0000", 5.0}, {2, 2, "b", "3,0000", 6.0}, {2, 3, "c", "1,0000", 1.0},
+                 {3, 4, "d", "4,0000", 7.0}});
+        for (int i = 0; i < 2; ++i) {
+            w->cdsLote.moveTo(0);
+            w->cdsLote.edit();
+            w->cdsLote.setText("DS_MARCA", "Marca");
+            w->cdsLote.setValue("PERC_DESC", 5.0);
+            w->cdsLote.post();
+            QTest::keyClick(w.data(), Qt::Key_F7);
+        }
+        QTest::keyClick(w.data(), Qt::Key_F6);  // lot 2
+        grid().setCurrentCell(1, column("dbgItensDadosColumn11"));
+        w->mmObs->setPlainText(QStringLiteral("obs"));
+        w->edtValidade->setText(QStringLiteral("01/02/2025"));
+        w->edtProposta->setText(QStringLiteral("03/04/2025"));
+        w->chkTimbrado->setChecked(true);
+
+        test::DialogAnswerer answer(c.answer);
+        QTest::keySequence(w.data(), QKeySequence(QStringLiteral("Ctrl+L")));
+        ASSERT_EQ(answer.dialogs.size(), 1u);
+        EXPECT_EQ(answer.dialogs[0].text, question);
+
+        const bool cleared = c.answer == 0;
+        EXPECT_EQ(w->cdsProposta.asInteger("NO_LOTE"), 2);
+        EXPECT_EQ(w->cdsLote.filter(), "NO_LOTE = 2");
+        EXPECT_EQ(w->mmDescricao->toPlainText(), cleared ? QStringLiteral("b") : QStringLiteral("c"));  // No: as it was
+        EXPECT_EQ(w->mmObs->toPlainText().isEmpty(), cleared);
+        EXPECT_EQ(w->edtValidade->text().isEmpty(), cleared);
+        EXPECT_EQ(w->edtProposta->text().isEmpty(), cleared);
+        EXPECT_EQ(w->chkTimbrado->isChecked(), !cleared);
+
+        data::MemTable all;
+        all.cloneCursor(w->cdsLote);
+        all.open();
+        ASSERT_EQ(all.recordCount(), 4);
+        for (int i = 0; i < 4; ++i, all.next()) {
+            const bool typed = i < 2;  // brand and discount set above
+            const bool discount = c.mode == PricingMode::Discount;
+            EXPECT_EQ(all.asText("DS_MARCA"), typed && !cleared ? "Marca" : "") << i;
+            const double unit = cleared && !discount ? 0.0 : units[i];
+            EXPECT_EQ(all.asDecimal("VL_UNITARIO"), unit) << i;
+            EXPECT_EQ(all.asDecimal("VL_TOTAL"), quantities[i] * unit) << i;
+            EXPECT_EQ(all.asDecimal("PERC_DESC"), typed && !(cleared && discount) ? 5.0 : 0.0) << i;
+        }
+    }
+}
+
+// With nothing of the supplier's entered, "Limpar" asks nothing.
+TEST_F(ItemGrid, LimparOnAnUntouchedProposalAsksNothing)
 {
     w->proModoPrecificacao(PricingMode::Discount);
-    fill(3, {{1, 1, "a", "2,0000", 5.0}, {2, 2, "b", "3,0000", 6.0}, {2, 3, "c", "1,0000", 1.0}, {3, 4, "d", "4,0000", 7.0}});
-    for (int i = 0; i < 2; ++i) {
-        w->cdsLote.moveTo(0);
-        w->cdsLote.edit();
-        w->cdsLote.setText("DS_MARCA", "Marca");
-        w->cdsLote.setValue("PERC_DESC", 5.0);
-        w->cdsLote.post();
-        QTest::keyClick(w.data(), Qt::Key_F7);
-    }
-    QTest::keyClick(w.data(), Qt::Key_F6);  // lot 2
-    grid().setCurrentCell(1, column("dbgItensDadosColumn11"));
-    w->mmObs->setPlainText(QStringLiteral("obs"));
-    w->edtValidade->setText(QStringLiteral("01/02/2025"));
-    w->edtProposta->setText(QStringLiteral("03/04/2025"));
-    w->chkTimbrado->setChecked(true);
-
+    fill(1, {{1, 1, "a", "2,0000", 5.0}});
+    test::DialogAnswerer answer;
     QTest::keySequence(w.data(), QKeySequence(QStringLiteral("Ctrl+L")));
-
-    EXPECT_EQ(w->cdsProposta.asInteger("NO_LOTE"), 2);
-    EXPECT_EQ(w->cdsLote.filter(), "NO_LOTE = 2");
-    EXPECT_EQ(w->cdsLote.recordCount(), 2);
-    EXPECT_EQ(w->mmDescricao->toPlainText(), QStringLiteral("b"));
-    EXPECT_EQ(cell(0, "dbgItensDadosColumn4"), QStringLiteral("R$ 0,0000"));
-    EXPECT_EQ(footer("dbgItensDadosColumn5"), QStringLiteral("R$ 0,0000"));
-    EXPECT_TRUE(w->mmObs->toPlainText().isEmpty());
-    EXPECT_TRUE(w->edtValidade->text().isEmpty());
-    EXPECT_TRUE(w->edtProposta->text().isEmpty());
-    EXPECT_FALSE(w->chkTimbrado->isChecked());
-
-    data::MemTable all;
-    all.cloneCursor(w->cdsLote);
-    all.open();
-    ASSERT_EQ(all.recordCount(), 4);
-    for (int i = 0; i < 4; ++i, all.next()) {
-        EXPECT_EQ(all.asText("DS_MARCA"), "") << i;
-        EXPECT_EQ(all.asDecimal("VL_UNITARIO"), 0.0) << i;
-        EXPECT_EQ(all.asDecimal("VL_TOTAL"), 0.0) << i;
-        EXPECT_EQ(all.asText("QT_ITEM").empty(), false) << i;
-        EXPECT_EQ(all.asDecimal("PERC_DESC"), i < 2 ? 5.0 : 0.0) << i;
-    }
+    EXPECT_TRUE(answer.dialogs.empty());
+    EXPECT_EQ(cell(0, "dbgItensDadosColumn5"), QStringLiteral("R$ 10,0000"));
 }

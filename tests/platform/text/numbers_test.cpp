@@ -236,6 +236,51 @@ TEST(FormatPattern, PatternsOfTheProgram) {
         EXPECT_EQ(formatPattern(c.value, c.pattern), c.text) << c.pattern << " " << c.value;
 }
 
+// The one reading of a typed, pasted or imported number: Brazilian forms only, never a guess.
+TEST(TypedNumber, BrazilianFormsOnly) {
+    struct Case {
+        const char* text;
+        bool number;
+        double value;
+        const char* plain;
+    };
+    const Case cases[] = {
+        {"12,5", true, 12.5, "12,5"},
+        {"1.234,5", true, 1234.5, "1234,5"},
+        {"1.000.000,0000", true, 1e6, "1000000,0000"},
+        {"12.500", true, 12500, "12500"},  // a thousands point in its place
+        {"12,", true, 12, "12"},
+        {",5", true, 0.5, "0,5"},
+        {"-3", true, -3, "-3"},
+        {"R$ 4,75", true, 4.75, "4,75"},
+        {" 4,75 ", true, 4.75, "4,75"},
+        {"R$\xC2\xA0" "1.234,56\t", true, 1234.56, "1234,56"},  // no-break space, tab (as pasted)
+        {"12.50", false, 0, ""},     // a point where no thousands point can be
+        {"1234.56", false, 0, ""},
+        {"7.5", false, 0, ""},
+        {"12.5000", false, 0, ""},
+        {"12.5,0", false, 0, ""},
+        {".5", false, 0, ""},
+        {"12,5.0", false, 0, ""},
+        {"1,2,3", false, 0, ""},
+        {"12a", false, 0, ""},
+        {"3-", false, 0, ""},
+        {",", false, 0, ""},
+        {"R$", false, 0, ""},
+        {"", false, 0, ""},
+    };
+    for (const Case& c : cases) {
+        const TypedNumber n = readTypedNumber(c.text);
+        EXPECT_EQ(n.number, c.number) << c.text;
+        if (!c.number)
+            continue;
+        EXPECT_DOUBLE_EQ(n.value, c.value) << c.text;
+        EXPECT_EQ(n.plain, c.plain) << c.text;
+    }
+    EXPECT_EQ(typedNumberHint(" 12.50 "), "\"12.50\" não é um valor válido. Use a vírgula para os centavos e o ponto só "
+                                           "para os milhares, por exemplo: 1.234,56");
+}
+
 TEST(ReportNumber, FourDecimalsGrouped) {
     const struct {
         double value;
