@@ -438,7 +438,10 @@ void TFLancamentoProposta::buildItemGrid()
     connect(dbgItensDados, &grid::DataGrid::inputRefused, this, [this](const QString& message) {
         QMetaObject::invokeMethod(
             this,
-            [this, message] { widgets::messageDlg(message, widgets::MsgKind::Warning, widgets::MsgButton::OK, this); },
+            [this, message] {
+                widgets::messageDlg(message, widgets::MsgKind::Warning, widgets::MsgButton::OK, this);
+                dbgItensDados->setFocus(Qt::OtherFocusReason);  // back on the cell to type again
+            },
             Qt::QueuedConnection);
     });
     connect(dbgItensDados, &grid::DataGrid::cellEdited, this, [this] { FAlterada = true; });

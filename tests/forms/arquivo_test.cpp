@@ -522,8 +522,10 @@ TEST_F(Arquivo, QuestionsBeforeWriting)
         bool dates;
         std::string items;  // of the first lot
         QStringList asked;
+        std::string lot2 = itemLine("3");  // never shown before the save
     };
     const std::string unpriced = itemLine("1", "", "0,0000") + itemLine("2", "", "0,0000");
+    const std::string blankQuantity = line({"A", "1", "Item 1", "     ", "2,5000", "", "UN", "Marca", "0,0000", "0,0000", "1"});
     const Case cases[] = {
         {"all priced", "Menor preço", "0", true, itemLine("1"), {}},
         {"por Item skips the value question", "por Item", "0", true, unpriced, {}},
@@ -533,6 +535,11 @@ TEST_F(Arquivo, QuestionsBeforeWriting)
         {"first unpriced line has no code", "Menor preço", "1", true,
          line({"A", "", "", "", "", "0,0000", "", "", "0,0000"}) + unpriced, {}},
         {"no dates", "por Item", "0", false, itemLine("1"), {noValidity, noDeadline}},
+        // An empty value is written as zero, so it counts as one.
+        {"empty total in a lot not shown", "Menor preço", "0", true, itemLine("1"), {noValue}, itemLine("3", "2,5000", "")},
+        {"empty discount", "Menor preço", "1", true, itemLine("1", "2,5000", "25,0000", ""), {noDiscount}},
+        // A quantity of blanks is an empty one: the total is 0, nothing stops loading or saving.
+        {"quantity of blanks", "Menor preço", "0", true, blankQuantity, {noValue}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -541,7 +548,7 @@ TEST_F(Arquivo, QuestionsBeforeWriting)
         if (!c.dates)
             p.validity = "00/00/0000";
         const fs::path path =
-            write("p.TXT", proposalFile(p, lotLine("1", c.flag) + c.items + lotLine("2", c.flag) + itemLine("3")));
+            write("p.TXT", proposalFile(p, lotLine("1", c.flag) + c.items + lotLine("2", c.flag) + c.lot2));
         {
             Dialogs loading;
             open(path);
@@ -1077,6 +1084,239 @@ TEST_F(Arquivo, TypicalRun)
         EXPECT_EQ(row[QStringLiteral("DS_MARCA")].toString().trimmed(), QString::fromUtf8(items[i].brand));
         EXPECT_DOUBLE_EQ(row[QStringLiteral("VL_UNITARIO")].toDouble(), items[i].unit);
         EXPECT_DOUBLE_EQ(row[QStringLiteral("VL_TOTAL")].toDouble(), items[i].total);
+    }
+}
+
+// --- closing ----------------------------------------------------------------------------------
+
+// Closing after a change asks first (No, the default, keeps the window open); unchanged, just
+// saved, or a file that failed to load: the window closes at once.
+TEST_F(Arquivo, ClosingAfterChangesAsksFirst)
+{
+    const QString question = QStringLiteral("A proposta foi alterada e não foi salva. Deseja sair sem salvar?");
+    enum class Change { None, Brand, Address, Observations, Saved, FailedLoad };
+    enum class How { ClickSair, CtrlF4, TitleBar };
+    const std::pair<Change, const char*> changes[] = {
+        {Change::None, "nothing typed"}, {Change::Brand, "a brand typed"}, {Change::Address, "the address typed"},
+        {Change::Observations, "observations typed"}, {Change::Saved, "typed and saved"},
+        {Change::FailedLoad, "a file that failed to load"}};
+    const std::pair<How, const char*> hows[] = {
+        {How::ClickSair, "click on Sair"}, {How::CtrlF4, "Ctrl+F4"}, {How::TitleBar, "title bar"}};
+    Participant p;
+    p.code = "00000000";
+    for (const auto& [change, changeName] : changes) {
+        for (const auto& [how, howName] : hows) {
+            SCOPED_TRACE(std::string(changeName) + ", " + howName);
+            const fs::path path = write("p.TXT", change == Change::FailedLoad
+                                                     ? proposalFile(p, lotLine("1", "0", "20A5") + itemLine("1"))
+                                                     : proposalFile(p));
+            {
+                Dialogs loading;
+                open(path);
+            }
+            switch (change) {
+            case Change::Brand:
+            case Change::Saved: {
+                grid::DataGrid& g = *w->dbgItensDados;
+                const QModelIndex i = g.proxy()->mapFromSource(g.model()->index(0, column("dbgItensDadosColumn7")));
+                QTest::mouseClick(g.view()->viewport(), Qt::LeftButton, {}, g.view()->visualRect(i).center());
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_X);
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+                if (change == Change::Saved) {
+                    Dialogs saving;
+                    QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::ControlModifier);
+                    ASSERT_TRUE(saving.endedWithSuccess());
+                }
+                break;
+            }
+            case Change::Address:
+                QTest::mouseClick(w->edtEndereco, Qt::LeftButton);
+                QTest::keyClicks(w->edtEndereco, QStringLiteral(", 2º andar"));
+                break;
+            case Change::Observations:
+                QTest::mouseClick(w->mmObs->viewport(), Qt::LeftButton);
+                QTest::keyClicks(w->mmObs, QStringLiteral("Frete"));
+                break;
+            case Change::None:
+            case Change::FailedLoad:
+                break;
+            }
+            const bool asks = change == Change::Brand || change == Change::Address || change == Change::Observations;
+            const auto closeIt = [&, how = how] {
+                switch (how) {
+                case How::ClickSair: QTest::mouseClick(w->bbtSair, Qt::LeftButton); break;
+                case How::CtrlF4: QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4, Qt::ControlModifier); break;
+                case How::TitleBar: w->close(); break;
+                }
+            };
+            if (asks) {
+                Dialogs no([](const Seen&, int) { return MsgButton::No; });
+                closeIt();
+                EXPECT_EQ(no.texts(), QStringList{question});
+                ASSERT_TRUE(w && w->isVisible());
+            }
+            Dialogs yes;
+            closeIt();
+            EXPECT_EQ(yes.texts(), asks ? QStringList{question} : QStringList{});
+            EXPECT_TRUE(!w || !w->isVisible());
+            EXPECT_EQ(change == Change::Saved, test::readFile(path) != (change == Change::FailedLoad
+                                                                            ? proposalFile(p, lotLine("1", "0", "20A5") + itemLine("1"))
+                                                                            : proposalFile(p)));
+            close();
+        }
+    }
+}
+
+// A second save in the same window, after the document was corrected, renames the file again:
+// the corrected document takes the place of the one the first save put in the name.
+TEST_F(Arquivo, ASecondSaveRenamesAfterACorrectedDocument)
+{
+    Participant p;
+    p.code = "00000000";
+    p.document = "00000000000000";
+    write("proposta_00000000000000.TXT", proposalFile(p));
+    {
+        Dialogs loading;
+        open(dir.file("proposta_00000000000000.TXT"));
+    }
+    for (const char* document : {"11222333000181", "11444777000161"}) {
+        SCOPED_TRACE(document);
+        QTest::mouseClick(w->edtCpfCnpj, Qt::LeftButton);
+        QTest::keyClick(w->edtCpfCnpj, Qt::Key_Home);
+        QTest::keyClicks(w->edtCpfCnpj, QString::fromLatin1(document));
+        Dialogs saving;
+        QTest::mouseClick(w->bbtSalvar, Qt::LeftButton);
+        EXPECT_TRUE(saving.endedWithSuccess());
+        const std::string name = std::string("proposta_") + document + ".TXT";
+        EXPECT_EQ(namesIn(dir.path()), std::set<std::string>{name});
+        EXPECT_EQ(reload(dir.file(name))->vars.vCpfCnpj, document);
+    }
+}
+
+// --- input still being typed when a command comes --------------------------------------------
+
+// Whatever the supplier is typing when it clicks a command, presses its key, clicks another row or
+// tabs on is handed over first, by the same commit as Enter: a valid value is stored and the
+// command runs; a cell text that is no number is refused with the message, the value stays and
+// the command does not run. A CNPJ typed and not yet left is stored by a click on a button.
+TEST_F(Arquivo, PendingInputIsNeverLost)
+{
+    const QString hint = QStringLiteral("não é um valor válido. Use a vírgula para os centavos e o ponto só para os "
+                                        "milhares, por exemplo: 1.234,56");
+    enum class Pending { Brand, Price75, Price1250, Price123456, Cnpj };
+    enum class End { ClickNext, F7, ClickSave, CtrlS, ClickPrint, ClickOtherRow, Tab };
+    struct PendingCase {
+        Pending what;
+        const char* name;
+        const char* typed;
+        bool refused;  // a cell text that is no number
+    };
+    const PendingCase pendings[] = {
+        {Pending::Brand, "open Marca", "Nova", false},
+        {Pending::Price75, "Valor unitário 7,5", "7,5", false},
+        {Pending::Price1250, "Valor unitário 12.50", "12.50", true},
+        {Pending::Price123456, "Valor unitário 1234.56", "1234.56", true},
+        {Pending::Cnpj, "CNPJ not yet left", "11222333000181", false},
+    };
+    const std::pair<End, const char*> ends[] = {
+        {End::ClickNext, "click on Próximo lote"}, {End::F7, "F7"}, {End::ClickSave, "click on save"},
+        {End::CtrlS, "Ctrl+S"}, {End::ClickPrint, "click on print"}, {End::ClickOtherRow, "click on another row"},
+        {End::Tab, "Tab"}};
+
+    Participant p;
+    p.code = "00000000";
+    p.document = "00000000000000";
+    const std::string bytes = proposalFile(p);
+    for (const PendingCase& pending : pendings) {
+        for (const auto& [end, endName] : ends) {
+            SCOPED_TRACE(std::string(pending.name) + ", then " + endName);
+            const fs::path path = write("p.TXT", bytes);
+            {
+                Dialogs loading;
+                open(path);
+            }
+            grid::DataGrid& g = *w->dbgItensDados;
+            const auto cellCentre = [&](int row, const char* name) {
+                const QModelIndex i = g.proxy()->mapFromSource(g.model()->index(row, column(name)));
+                return g.view()->visualRect(i).center();
+            };
+            // The document is typed as the user does: click, type (and, but for the last case,
+            // leave with Tab).
+            QTest::mouseClick(w->edtCpfCnpj, Qt::LeftButton);
+            QTest::keyClick(w->edtCpfCnpj, Qt::Key_Home);
+            QTest::keyClicks(w->edtCpfCnpj, QStringLiteral("11222333000181"));
+            const bool inGrid = pending.what != Pending::Cnpj;
+            const char* cellName = pending.what == Pending::Brand ? "dbgItensDadosColumn7" : "dbgItensDadosColumn4";
+            if (inGrid) {
+                QTest::keyClick(w->edtCpfCnpj, Qt::Key_Tab);
+                ASSERT_EQ(proposal::processVariables().vCpfCnpj, "11222333000181");
+                QTest::mouseClick(g.view()->viewport(), Qt::LeftButton, {}, cellCentre(0, cellName));
+                for (const char* c = pending.typed; *c; ++c)  // each key to where the focus is then
+                    QTest::keyClick(QApplication::focusWidget(), *c);
+                ASSERT_TRUE(g.isEditing());
+            }
+            const QPointer<QWidget> typing = QApplication::focusWidget();
+
+            Dialogs dialogs;
+            switch (end) {
+            case End::ClickNext: QTest::mouseClick(w->btnProximo, Qt::LeftButton); break;
+            case End::F7: QTest::keyClick(typing, Qt::Key_F7); break;
+            case End::ClickSave: QTest::mouseClick(w->bbtSalvar, Qt::LeftButton); break;
+            case End::CtrlS: QTest::keyClick(typing, Qt::Key_S, Qt::ControlModifier); break;
+            case End::ClickPrint: QTest::mouseClick(w->bbtImprimir, Qt::LeftButton); break;
+            case End::ClickOtherRow:
+                QTest::mouseClick(g.view()->viewport(), Qt::LeftButton, {}, cellCentre(1, "dbgItensDadosColumn7"));
+                break;
+            case End::Tab: QTest::keyClick(typing, Qt::Key_Tab); break;
+            }
+            QCoreApplication::processEvents();  // a refusal is said once the click is over
+
+            // What the table (or the document variable) holds now.
+            data::MemTable all;
+            all.cloneCursor(w->cdsLote);
+            all.open();
+            const std::string brand = all.asText(proposal::field::DS_MARCA);
+            const double unit = all.asDecimal(proposal::field::VL_UNITARIO);
+            const std::string stored = proposal::processVariables().vCpfCnpj;
+
+            const bool commandRuns = !pending.refused;
+            const bool navigates = end == End::ClickNext || end == End::F7;
+            const bool saves = end == End::ClickSave || end == End::CtrlS;
+            const bool prints = end == End::ClickPrint;
+            QStringList expected;
+            if (pending.refused)
+                expected << QStringLiteral("\"%1\" %2").arg(QString::fromLatin1(pending.typed), hint);
+            else if (saves)
+                expected << exported;
+            else if (prints)
+                expected << QString();  // the preview
+            EXPECT_EQ(dialogs.texts(), expected);
+            EXPECT_TRUE(!g.isEditing() || (end == End::Tab && !pending.refused));  // Tab opens the next cell
+
+            switch (pending.what) {
+            case Pending::Brand: EXPECT_EQ(brand.substr(0, 4), "Nova"); break;
+            case Pending::Price75: EXPECT_DOUBLE_EQ(unit, 7.5); break;
+            case Pending::Price1250:
+            case Pending::Price123456: EXPECT_DOUBLE_EQ(unit, 2.5); break;  // as it was
+            case Pending::Cnpj:
+                // F7 leaves the focus in the field: the document is stored when it is left.
+                EXPECT_EQ(stored, end == End::F7 ? "00000000000000" : "11222333000181");
+                break;
+            }
+            if (navigates)
+                EXPECT_EQ(w->dbtNumLote->text(), commandRuns ? QStringLiteral("2") : QStringLiteral("1"));
+            if (saves && commandRuns) {
+                auto saved = reload(path);
+                EXPECT_EQ(saved->vars.vCpfCnpj, "11222333000181");
+                if (pending.what == Pending::Brand)
+                    EXPECT_EQ(saved->brandOf(1), "Nova");
+            } else {
+                EXPECT_EQ(test::readFile(path), bytes);
+            }
+            if (pending.refused)
+                EXPECT_TRUE(g.view()->hasFocus());
+            close();
+        }
     }
 }
 

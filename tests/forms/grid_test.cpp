@@ -7,6 +7,8 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTableView>
 
 #include <gtest/gtest.h>
 
@@ -328,3 +330,35 @@ TEST_F(ItemGrid, LimparOnAnUntouchedProposalAsksNothing)
     EXPECT_TRUE(answer.dialogs.empty());
     EXPECT_EQ(cell(0, "dbgItensDadosColumn5"), QStringLiteral("R$ 10,0000"));
 }
+
+namespace {
+
+// The totals can be kept in view while typing: the horizontal position the user scrolled to
+// stays across posts, re-reads and lot changes; rows are as high as their font needs, so that
+// at least twelve show.
+TEST_F(ItemGrid, TheTotalsStayInViewAndTwelveRowsShow)
+{
+    std::vector<test::ItemRow> items;
+    for (int code = 1; code <= 20; ++code)
+        items.push_back({code <= 15 ? 1 : 2, code, "item", "2,0000", 1.0});
+    fill(2, items);
+    QTableView* view = grid().view();
+    EXPECT_GE(view->viewport()->height(), 12 * view->verticalHeader()->sectionSize(0));
+
+    QScrollBar* bar = view->horizontalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);  // the columns are wider than the grid
+    bar->setValue(bar->maximum());
+    const int scrolled = bar->value();
+    typeIntoCell(0, "dbgItensDadosColumn4", QStringLiteral("3"));
+    EXPECT_EQ(cell(0, "dbgItensDadosColumn5"), QStringLiteral("R$ 6,0000"));
+    EXPECT_EQ(bar->value(), scrolled);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);  // on along the row
+    EXPECT_EQ(bar->value(), scrolled);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F7);
+    EXPECT_EQ(w->cdsProposta.asInteger("NO_LOTE"), 2);
+    EXPECT_EQ(bar->value(), scrolled);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6);
+    EXPECT_EQ(bar->value(), scrolled);
+}
+
+}  // namespace
