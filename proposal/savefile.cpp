@@ -135,13 +135,15 @@ public:
         return opened(error);
     }
 
-    // An existing file, for writing (and reading when asked), left as it is.
+    // An existing file, for writing (and reading when asked), left as it is. Windows: written
+    // into, it is shared for reading only; opened only to learn whether it may be written, with
+    // every other opener.
     bool openExisting(const fs::path& p, bool alsoRead, std::error_code& error)
     {
 #ifdef _WIN32
         const DWORD access = GENERIC_WRITE | (alsoRead ? GENERIC_READ : 0);
-        handle_ = ::CreateFileW(p.c_str(), access, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                nullptr);
+        const DWORD share = alsoRead ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+        handle_ = ::CreateFileW(p.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 #else
         fd_ = ::open(p.c_str(), (alsoRead ? O_RDWR : O_WRONLY) | O_CLOEXEC | O_NOCTTY);
 #endif
