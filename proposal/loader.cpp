@@ -5,6 +5,7 @@
 #include "proposal/messages.h"
 #include "text/cp1252.h"
 #include "text/numbers.h"
+#include "text/paths.h"
 
 #include <fstream>
 #include <stdexcept>
@@ -230,7 +231,7 @@ LoadResult loadProposalFile(const std::filesystem::path& path, MemTable& lots, M
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         LoadResult result;
-        result.error = cp("Não foi possível abrir o arquivo \"") + text::utf8ToCp1252(path.string()) + "\".";
+        result.error = cp("Não foi possível abrir o arquivo \"") + text::pathToCp1252(path) + "\".";
         result.message = cp("O formato do arquivo informado é inválido. Erro: ") + result.error;
         result.pricingMode = vars.vFlVlrPerc == "1" ? PricingMode::Discount : PricingMode::Price;
         return result;

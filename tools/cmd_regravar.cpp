@@ -9,6 +9,7 @@
 #include "proposal/savefile.h"
 #include "proposal/tables.h"
 #include "text/cp1252.h"
+#include "text/paths.h"
 
 #include <cstdio>
 #include <string>
@@ -24,14 +25,14 @@ int ofx::tool::regravar(const Args& args)
     proposal::createLotsTable(lots);
     proposal::createItemsTable(items);
     proposal::ProcessVariables& vars = proposal::processVariables();
-    const proposal::LoadResult loaded = proposal::loadProposalFile(args[0], lots, items, vars);
+    const proposal::LoadResult loaded = proposal::loadProposalFile(text::pathFromUtf8(args[0]), lots, items, vars);
     if (!loaded.ok) {
         printLoadFailure(loaded);
         return 1;
     }
     // The window's date fields and observations hold what loading put into them.
     const proposal::ProposalTexts texts{loaded.validityText, loaded.deadlineText, loaded.observations};
-    const proposal::SaveResult saved = proposal::saveProposalFile(args[1], lots, items, vars, texts);
+    const proposal::SaveResult saved = proposal::saveProposalFile(text::pathFromUtf8(args[1]), lots, items, vars, texts);
     if (!saved.ok) {
         std::fputs((text::cp1252ToUtf8(saved.error) + "\n").c_str(), stderr);
         return 1;

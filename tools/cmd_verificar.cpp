@@ -7,6 +7,7 @@
 #include "proposal/processvariables.h"
 #include "proposal/tables.h"
 #include "text/cp1252.h"
+#include "text/paths.h"
 
 #include <charconv>
 #include <cmath>
@@ -176,7 +177,7 @@ int ofx::tool::verificar(const Args& args)
     proposal::createLotsTable(lots);
     proposal::createItemsTable(items);
     proposal::ProcessVariables& vars = proposal::processVariables();
-    const proposal::LoadResult loaded = proposal::loadProposalFile(path, lots, items, vars);
+    const proposal::LoadResult loaded = proposal::loadProposalFile(text::pathFromUtf8(path), lots, items, vars);
     if (!loaded.ok) {
         printLoadFailure(loaded);
         return 1;

@@ -274,6 +274,20 @@ TEST(Regravar, WritesAsSavingWrites)
     EXPECT_EQ(readFile(dir.file("saida2.TXT")), written);
 }
 
+// regravar saves as the window does: an output that is a link gets the file it points to replaced.
+TEST(Regravar, WritesThroughALink)
+{
+    TempDir dir;
+    ASSERT_TRUE(writeFile(dir.file("p.TXT"), typicalFile));
+    fs::create_directory(dir.file("real"));
+    ASSERT_TRUE(writeFile(dir.file("real/saida.TXT"), "anterior"));
+    fs::create_symlink("real/saida.TXT", dir.file("saida.TXT"));
+    const ToolRun r = run(dir, "regravar " + quoted(dir.file("p.TXT")) + " " + quoted(dir.file("saida.TXT")));
+    ASSERT_EQ(r.exit, 0) << r.err;
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir.file("saida.TXT"))));
+    EXPECT_EQ(readFile(dir.file("real/saida.TXT")), savedBytes(typicalFile));
+}
+
 TEST(Regravar, FailuresLeaveTheOutputAlone)
 {
     TempDir dir;
