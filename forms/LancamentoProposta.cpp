@@ -14,6 +14,7 @@
 #include "reportengine/reportpreview.h"
 #include "resources/resources.h"
 #include "text/cp1252.h"
+#include "text/numbers.h"
 #include "widgets/dbtext.h"
 #include "widgets/iconbutton.h"
 #include "widgets/messagedialog.h"
@@ -149,6 +150,15 @@ bool priceInputFits(const grid::CurrencyInput& input)
     return !input.negative && input.integerDigits <= 12;
 }
 
+// A discount is a percentage of the price: above 100 it is no discount the public body can take.
+QString discountFits(double percent)
+{
+    if (percent <= 100.0)
+        return {};
+    return QStringLiteral("O percentual de desconto %1 passa de 100%. Informe um desconto de 0 a 100.")
+        .arg(QString::fromStdString(num::formatPattern(percent, "##0.0000")));
+}
+
 // Report item order set by a click on a column header; other headers set none.
 struct HeaderOrder {
     const char* column;
@@ -237,11 +247,20 @@ void TFLancamentoProposta::buildLayout()
 
     grbLancamento = placed(new QGroupBox(QStringLiteral("Lançamento das propostas para os itens da licitação"), this),
                            0, 108, 846, 550);
+    grbLancamento->setObjectName(QStringLiteral("grbLancamento"));
+    // Framed groups, the caption set into the frame's top line.
+    grbLancamento->setStyleSheet(QStringLiteral(
+        "QGroupBox#grbLancamento { border: 1px solid #8E8E8E; border-radius: 3px; margin-top: 6px; }"
+        "QGroupBox#grbLancamento::title { subcontrol-origin: margin; subcontrol-position: top left;"
+        " left: 6px; padding: 0 3px; }"));
     QWidget* g = grbLancamento;
 
     // Participant panel.
     grbParticipante = placed(new QGroupBox(g), 3, 12, 839, 78);
-    grbParticipante->setStyleSheet(QLatin1String(participantStyle));
+    grbParticipante->setObjectName(QStringLiteral("grbParticipante"));
+    grbParticipante->setStyleSheet(QLatin1String(participantStyle)
+                                   + QStringLiteral("QGroupBox#grbParticipante { border: 1px solid #8E8E8E;"
+                                                    " border-radius: 3px; }"));
     QWidget* pp = grbParticipante;
     lblParticipante = label(QStringLiteral("Participante:"), pp, 11, 10);
     edtCdFornecedor = placed(new QLineEdit(pp), 76, 9, 104);
@@ -363,6 +382,20 @@ void TFLancamentoProposta::buildLayout()
     pgbStatus = placed(new widgets::ProgressBar(this), 449, 659, 284, 20);
     pgbStatus->raise();
 
+    // Each label's text on the line of its field's text.
+    const std::pair<QLabel*, QWidget*> labelled[] = {
+        {lblParticipante, edtCdFornecedor}, {lblInscricao, edtCpfCnpj}, {lblEndereco, edtEndereco},
+        {lblNumeroEndereco, edtNumero}, {lblCEP, edtCEP}, {lblBairro, edtBairro}, {lblCidade, edtCidade},
+        {lblUF, edtUF}, {lblModalidade, dbtModalidade}, {lblNumero, dbtNumero}, {lblAno, dbtAno},
+        {lblValidadeProposta, edtValidade}, {lblPrazoEntregaExecucao, edtProposta}, {lblLote, dbtNumLote}};
+    for (const auto& [l, f] : labelled) {
+        l->setGeometry(l->x(), f->y(), l->width(), f->height());
+        l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    }
+    // Beside a memo, on the line of its first row of text.
+    for (const auto& [l, m] : {std::pair<QLabel*, QPlainTextEdit*>{lblDescricao, mmDescricao}, {lblObservacoes, mmObs}})
+        l->move(l->x(), m->y() + m->frameWidth() + int(m->document()->documentMargin()) - 1);
+
     const QWidget* order[] = {edtCdFornecedor, edtNmFornecedor, edtTipoDocumento, edtCpfCnpj, edtEndereco,
                               edtNumero, edtCEP, edtBairro, edtCidade, edtUF,
                               dbtModalidade, dbtNumero, dbtAno, edtValidade, edtProposta, dbtNumLote,
@@ -394,7 +427,7 @@ void TFLancamentoProposta::buildItemGrid()
         {.name = "dbgItensDadosColumn1", .caption = QStringLiteral("Código"), .field = text(field::CD_ITEM),
          .width = 50, .editable = false, .focusable = false, .grey = true},
         {.name = "dbgItensDadosColumn2", .caption = "Item", .field = text(field::DS_ITEM), .width = 215,
-         .editable = false, .focusable = false, .grey = true},
+         .bestFitMax = 244, .editable = false, .focusable = false, .grey = true},
         {.name = "dbgItensDadosColumn7", .caption = "Marca", .field = text(field::DS_MARCA), .width = 187},
         {.name = "dbgItensDadosColumn6", .caption = "Unidade", .field = text(field::UN_MEDIDA), .width = 60,
          .editable = false, .focusable = false, .grey = true},
@@ -407,7 +440,7 @@ void TFLancamentoProposta::buildItemGrid()
          .footer = FooterKind::Text, .footerText = "Total da Proposta:"},
         {.name = "dbgItensDadosColumn9", .caption = "% Desc.", .field = text(field::PERC_DESC), .width = 50,
          .alignment = right, .displayFormat = "##0.0000", .editor = EditorKind::Currency, .decimals = 7,
-         .formatWhileEditing = true, .inputConstraint = priceInputFits},
+         .formatWhileEditing = true, .inputConstraint = priceInputFits, .commitCheck = discountFits},
         {.name = "dbgItensDadosColumn10", .caption = "Valor Desc.", .field = text(field::VLR_DESC), .width = 100,
          .editable = false, .focusable = false, .alignment = right, .displayFormat = money,
          .editor = EditorKind::Currency},

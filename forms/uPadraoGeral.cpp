@@ -112,6 +112,9 @@ TFPadraoGeral::~TFPadraoGeral() = default;
 void TFPadraoGeral::FormCreate()
 {
     widgets::setActiveFormChangeHandler(&ActiveFormChange);
+    // Also as a dialog is shown: one that does not take the activation at once (another
+    // application in front, no window manager) never shows its English captions either.
+    widgets::setWindowShownHandler(&rewriteMessageDialog);
 
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint

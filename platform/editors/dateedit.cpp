@@ -1,6 +1,8 @@
 #include "editors/dateedit.h"
 
+#include <QAction>
 #include <QCalendarWidget>
+#include <QStyle>
 #include <QKeyEvent>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
@@ -29,6 +31,13 @@ DateEdit::DateEdit(QWidget* parent) : QLineEdit(parent)
     setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9/]{0,10}")), this));
     setToolTip(QStringLiteral("DD/MM/AAAA — F4 abre o calendário"));
     connect(this, &QLineEdit::textEdited, this, [this] { typed_ = true; });
+    // The drop-down button of a date editor: the calendar is there for the mouse too.
+    calendarButton_ = addAction(style()->standardIcon(QStyle::SP_ArrowDown), QLineEdit::TrailingPosition);
+    calendarButton_->setToolTip(QStringLiteral("Calendário (F4)"));
+    connect(calendarButton_, &QAction::triggered, this, [this] {
+        if (isEnabled() && !isReadOnly())
+            showCalendar();
+    });
 }
 
 void DateEdit::setLoadedText(const QString& text)

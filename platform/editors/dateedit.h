@@ -11,7 +11,7 @@
 // A text set by setLoadedText (a date read from a file) is shown whole, whatever its form, and
 // none of this applies to it until the user edits it: typed() tells the two apart.
 //
-// F4 or Alt+Down opens a month calendar at the field's date (today when there is none);
+// F4, Alt+Down or the drop-down button at the field's right opens a month calendar at the field's date (today when there is none);
 // choosing a day writes it.
 #include <QDate>
 #include <QLineEdit>
@@ -19,6 +19,7 @@
 
 #include <optional>
 
+class QAction;
 class QCalendarWidget;
 
 namespace ofx::editors {
@@ -43,6 +44,7 @@ public:
 
     void showCalendar();
     QCalendarWidget* calendar() const { return calendar_; }  // while open
+    QAction* calendarButton() const { return calendarButton_; }  // the drop-down button's action
 
 protected:
     void focusOutEvent(QFocusEvent* event) override;
@@ -50,6 +52,7 @@ protected:
 
 private:
     QCalendarWidget* calendar_ = nullptr;
+    QAction* calendarButton_ = nullptr;
     bool typed_ = false;
 };
 

@@ -15,6 +15,8 @@
 #include <QPointer>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -65,7 +67,11 @@ public:
         setSectionsClickable(true);
         setSectionsMovable(false);
         setHighlightSections(false);
+        setMouseTracking(true);
     }
+
+    // The section whose drop-down arrow shows: the one under the mouse (-1: none).
+    int hoveredSection() const { return hovered_; }
 
 protected:
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override
@@ -73,7 +79,11 @@ protected:
         painter->save();
         QHeaderView::paintSection(painter, rect, logicalIndex);
         painter->restore();
+        // The arrow shows only where it is wanted, so that it never covers a caption: under the
+        // mouse, or on a column whose display is filtered.
         const bool active = grid_->proxy()->hasColumnFilter(logicalIndex);
+        if (!active && logicalIndex != hovered_)
+            return;
         const QRect zone(rect.right() - dropDownWidth + 2, rect.top(), dropDownWidth - 4, rect.height());
         const int cx = zone.center().x();
         const int cy = zone.center().y();
@@ -89,6 +99,7 @@ protected:
     void mousePressEvent(QMouseEvent* e) override
     {
         const int section = logicalIndexAt(e->pos());
+        hovered_ = section;
         if (e->button() == Qt::LeftButton && section >= 0
             && e->pos().x() > sectionViewportPosition(section) + sectionSize(section) - dropDownWidth) {
             dropDownPress_ = true;
@@ -97,6 +108,23 @@ protected:
             return;
         }
         QHeaderView::mousePressEvent(e);
+    }
+
+    void mouseMoveEvent(QMouseEvent* e) override
+    {
+        const int section = logicalIndexAt(e->pos());
+        if (section != hovered_) {
+            hovered_ = section;
+            viewport()->update();
+        }
+        QHeaderView::mouseMoveEvent(e);
+    }
+
+    void leaveEvent(QEvent* e) override
+    {
+        hovered_ = -1;
+        viewport()->update();
+        QHeaderView::leaveEvent(e);
     }
 
     void mouseReleaseEvent(QMouseEvent* e) override
@@ -113,6 +141,7 @@ private:
     DataGrid* grid_;
     std::function<void(int, QPoint)> onDropDown_;
     bool dropDownPress_ = false;
+    int hovered_ = -1;
 };
 
 }  // namespace
@@ -139,15 +168,30 @@ protected:
         p.setPen(palette().color(QPalette::Mid));
         p.drawLine(rect().topLeft(), rect().topRight());
         p.setPen(palette().color(QPalette::ButtonText));
-        const QHeaderView* header = view_->horizontalHeader();
-        const int origin = view_->viewport()->geometry().left() + view_->geometry().left();
         for (int c = 0; c < grid_->columnCount(); ++c) {
             if (view_->isColumnHidden(c) || grid_->column(c).footer == FooterKind::None)
                 continue;
-            const QRect cell(origin + header->sectionViewportPosition(c), 0, header->sectionSize(c), height());
-            const Qt::Alignment horizontal = grid_->column(c).alignment & Qt::AlignHorizontal_Mask;
-            p.drawText(cell.adjusted(3, 0, -3, 0), int(horizontal | Qt::AlignVCenter), grid_->footerText(c));
+            const DataGrid::FooterCell cell = grid_->footerCell(c);
+            p.setFont(cell.font);
+            if (cell.rect.width() > view_->columnWidth(c))
+                p.fillRect(cell.rect, palette().color(QPalette::Button));  // over a neighbour's blank
+            p.drawText(cell.rect, int(cell.alignment), cell.text);
         }
+        p.setFont(font());
+    }
+
+    bool event(QEvent* e) override
+    {
+        if (e->type() == QEvent::ToolTip) {
+            const QPoint at = static_cast<QHelpEvent*>(e)->pos();
+            for (int c = 0; c < grid_->columnCount(); ++c)
+                if (!view_->isColumnHidden(c) && grid_->column(c).footer == FooterKind::Sum
+                    && grid_->footerCell(c).rect.contains(at)) {
+                    QToolTip::showText(static_cast<QHelpEvent*>(e)->globalPos(), grid_->footerText(c), this);
+                    return true;
+                }
+        }
+        return QWidget::event(e);
     }
 
 private:
@@ -284,9 +328,10 @@ private:
         if (c < 0 || grid_->column(c).editor != EditorKind::Currency || edit->text().trimmed().isEmpty())
             return {};
         const std::string typed = edit->text().toStdString();
-        if (num::readTypedNumber(typed).number)
-            return {};
-        return QString::fromStdString(num::typedNumberHint(typed));
+        const num::TypedNumber n = num::readTypedNumber(typed);
+        if (!n.number)
+            return QString::fromStdString(num::typedNumberHint(typed));
+        return grid_->column(c).commitCheck ? grid_->column(c).commitCheck(n.value) : QString();
     }
 
     DataGrid* grid_;
@@ -455,6 +500,15 @@ protected:
     }
 
 public:
+    // A double click on a header's divider fits the column to its contents, at most to the
+    // column's bestFitMax.
+    int sizeHintForColumn(int column) const override
+    {
+        const int fit = QTableView::sizeHintForColumn(column);
+        const int cap = grid_->column(column).bestFitMax;
+        return cap > 0 ? std::min(fit, cap) : fit;
+    }
+
     // The view follows the current cell up and down, but sideways only to show a cell the user
     // types into: so the totals stay in view, scrolled to, while Enter walks the rows and every
     // post re-reads the lot.
@@ -681,6 +735,33 @@ bool DataGrid::eventFilter(QObject* watched, QEvent* event)
     default:
         return false;
     }
+}
+
+DataGrid::FooterCell DataGrid::footerCell(int c) const
+{
+    FooterCell cell;
+    cell.text = footerText(c);
+    cell.font = footer_->font();
+    const GridColumn& col = column(c);
+    const QHeaderView* header = view_->horizontalHeader();
+    const int origin = view_->viewport()->geometry().left() + view_->geometry().left();
+    constexpr int pad = 3;  // px each side
+    cell.rect = QRect(origin + header->sectionViewportPosition(c) + pad, 0, header->sectionSize(c) - 2 * pad,
+                      footer_->height());
+    cell.alignment = (col.alignment & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter;
+    // A number is never cut: a smaller type first (down to 6 pt), then room taken from the left,
+    // where the neighbouring footers are blank or short.
+    QFontMetrics metrics(cell.font);
+    while (metrics.horizontalAdvance(cell.text) > cell.rect.width() && cell.font.pointSizeF() > 6.0) {
+        cell.font.setPointSizeF(std::max(6.0, cell.font.pointSizeF() - 0.5));
+        metrics = QFontMetrics(cell.font);
+    }
+    const int needed = metrics.horizontalAdvance(cell.text);
+    if (needed > cell.rect.width()) {
+        cell.rect.setLeft(cell.rect.right() - needed);
+        cell.alignment = Qt::AlignRight | Qt::AlignVCenter;
+    }
+    return cell;
 }
 
 QString DataGrid::footerText(int c) const

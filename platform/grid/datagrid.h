@@ -24,6 +24,8 @@
 
 #include "data/memtable.h"
 
+#include <QFont>
+#include <QRect>
 #include <QSortFilterProxyModel>
 #include <QStringList>
 #include <QTableView>
@@ -85,6 +87,16 @@ public:
 
     // The footer's text under a column ("" when it has none).
     QString footerText(int c) const;
+    // Where and how the footer draws it (footer coordinates): the column's cell less 3 px each
+    // side; a text wider than that gets a smaller font and, if it still does not fit, more room
+    // to the left. Never cut; a sum also shows whole as a tool tip.
+    struct FooterCell {
+        QRect rect;
+        QFont font;
+        Qt::Alignment alignment;
+        QString text;
+    };
+    FooterCell footerCell(int c) const;
 
     // Display-only filter on one column's shown text; the drop-down offers the same.
     void setColumnFilter(int c, const QString& value);

@@ -35,6 +35,7 @@ struct GridColumn {
     QString caption{};
     std::string field{};  // table field name
     int width = 64;     // px
+    int bestFitMax = 0;  // px; the widest a double click on the divider makes it (0: no limit)
     bool visible = true;
     bool editable = true;
     bool focusable = true;  // a cell that cannot be focused cannot be edited either
@@ -51,6 +52,9 @@ struct GridColumn {
     int decimals = 4;                 // Currency: decimal places the editor accepts
     bool formatWhileEditing = false;  // Currency: the editor starts with the display format's text
     std::function<bool(const CurrencyInput&)> inputConstraint{};  // Currency; empty: anything
+    // Currency: judges the typed number when the editor closes; a non-empty message refuses it
+    // (as a text that is no number is refused).
+    std::function<QString(double)> commitCheck{};
 
     FooterKind footer = FooterKind::None;
     QString footerFormat{};  // Sum

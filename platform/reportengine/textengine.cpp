@@ -3,7 +3,10 @@
 #include "reportengine/document.h"
 
 #include <QPainter>
+#include <QPen>
 #include <QTextLayout>
+
+#include <functional>
 #include <QTextOption>
 
 #include <algorithm>
@@ -115,6 +118,38 @@ TextExtent measureText(const TextStyle& style, const QString& text, double width
     return extent;
 }
 
+namespace {
+
+// A run of underscores (a signature or fill-in line) also gets an unbroken rule along it: the
+// glyphs alone print as a faint, dashed hairline that can vanish on paper. The text stays.
+void ruleUnderscoreRuns(QPainter& painter, const TextStyle& style, const QString& text, int from, int length,
+                        const std::function<double(int)>& xAt, double baseline)
+{
+    constexpr int shortest = 3;
+    const double y = baseline + std::max(style.metrics.underlinePos(), 1.0);
+    for (int i = from; i < from + length;) {
+        if (text[i] != u'_') {
+            ++i;
+            continue;
+        }
+        int end = i;
+        while (end < from + length && text[end] == u'_')
+            ++end;
+        if (end - i >= shortest) {
+            painter.save();
+            QPen pen(painter.pen().color());
+            pen.setWidthF(0.3 * kUnitsPerMm);  // 0.3 mm, as a printed rule
+            pen.setCapStyle(Qt::FlatCap);
+            painter.setPen(pen);
+            painter.drawLine(QPointF(xAt(i), y), QPointF(xAt(end), y));
+            painter.restore();
+        }
+        i = end;
+    }
+}
+
+}  // namespace
+
 void paintText(QPainter& painter, const TextStyle& style, const PlacedObject& object)
 {
     if (object.text.isEmpty() || object.lines == 0)
@@ -139,7 +174,12 @@ void paintText(QPainter& painter, const TextStyle& style, const PlacedObject& ob
             x += area.width() - object.textWidth;
         else if (source.hAlign == HAlign::Center)
             x += (area.width() - object.textWidth) / 2;
-        painter.drawText(QPointF(x * kUnitsPerMm, (top + style.ascent) * kUnitsPerMm), object.text);
+        const QPointF origin(x * kUnitsPerMm, (top + style.ascent) * kUnitsPerMm);
+        painter.drawText(origin, object.text);
+        if (object.text.contains(u'_'))
+            ruleUnderscoreRuns(painter, style, object.text, 0, int(object.text.size()),
+                               [&](int at) { return origin.x() + style.metrics.horizontalAdvance(object.text.left(at)); },
+                               origin.y());
         return;
     }
 
@@ -157,7 +197,17 @@ void paintText(QPainter& painter, const TextStyle& style, const PlacedObject& ob
         line.setPosition(QPointF(0, i * style.lineHeight * kUnitsPerMm));
     }
     layout.endLayout();
-    layout.draw(&painter, QPointF(area.left() * kUnitsPerMm, top * kUnitsPerMm));
+    const QPointF origin(area.left() * kUnitsPerMm, top * kUnitsPerMm);
+    layout.draw(&painter, origin);
+    if (object.text.contains(u'_')) {
+        const QString& laid = layout.text();
+        for (int i = 0; i < layout.lineCount(); ++i) {
+            const QTextLine line = layout.lineAt(i);
+            ruleUnderscoreRuns(painter, style, laid, line.textStart(), line.textLength(),
+                               [&](int at) { return origin.x() + line.cursorToX(at); },
+                               origin.y() + line.y() + line.ascent());
+        }
+    }
 }
 
 }  // namespace ofx::reportengine::detail

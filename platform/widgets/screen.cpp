@@ -10,6 +10,7 @@ namespace ofx::widgets {
 namespace {
 
 ActiveFormChangeHandler g_handler = nullptr;
+WindowShownHandler g_shown = nullptr;
 QPointer<QCoreApplication> g_connectedTo;
 
 // Sees every window's activation before the window does: application event filters run
@@ -22,6 +23,9 @@ public:
             && static_cast<QWidget*>(watched)->isWindow()) {
             previous = current;
             current = static_cast<QWidget*>(watched);
+        } else if (event->type() == QEvent::Show && g_shown && watched->isWidgetType()
+                   && static_cast<QWidget*>(watched)->isWindow()) {
+            g_shown(static_cast<QWidget*>(watched));
         }
         return false;
     }
@@ -58,6 +62,12 @@ void setActiveFormChangeHandler(ActiveFormChangeHandler handler)
         QObject::connect(qApp, &QGuiApplication::focusWindowChanged, qApp, [](QWindow*) { notify(); });
         g_connectedTo = qApp;
     }
+    tracker();
+}
+
+void setWindowShownHandler(WindowShownHandler handler)
+{
+    g_shown = handler;
     tracker();
 }
 

@@ -16,6 +16,11 @@ using ActiveFormChangeHandler = void (*)();
 void setActiveFormChangeHandler(ActiveFormChangeHandler handler);
 ActiveFormChangeHandler activeFormChangeHandler();
 
+// A second slot: a handler that runs for every top-level window as it is being shown (before it
+// paints or takes the activation), with that window. Needs a QApplication; nullptr empties it.
+using WindowShownHandler = void (*)(QWidget* window);
+void setWindowShownHandler(WindowShownHandler handler);
+
 // The application's active top-level window, or nullptr.
 QWidget* activeForm();
 

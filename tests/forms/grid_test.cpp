@@ -3,6 +3,8 @@
 #include "entrywindow.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QFontMetrics>
 #include <QStringList>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -359,6 +361,50 @@ TEST_F(ItemGrid, TheTotalsStayInViewAndTwelveRowsShow)
     EXPECT_EQ(bar->value(), scrolled);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6);
     EXPECT_EQ(bar->value(), scrolled);
+}
+
+}  // namespace
+
+namespace {
+
+// A footer sum too wide for its cell is never cut: a smaller type, then room to the left.
+TEST_F(ItemGrid, AFooterSumIsNeverCut)
+{
+    fill(1, {{1, 1, "a", "9,0000", 111111111111.0}, {1, 2, "b", "9,0000", 111111111111.0}});
+    const int total = column("dbgItensDadosColumn5");
+    const grid::DataGrid::FooterCell cell = grid().footerCell(total);
+    EXPECT_EQ(cell.text, QStringLiteral("R$ 1.999.999.999.998,0000"));
+    EXPECT_LE(QFontMetrics(cell.font).horizontalAdvance(cell.text), cell.rect.width());
+    EXPECT_GE(cell.font.pointSizeF(), 6.0);
+}
+
+// A discount above 100 % is refused when its cell is left, as a text that is no number is.
+TEST_F(ItemGrid, ADiscountAbove100IsRefused)
+{
+    w->proModoPrecificacao(PricingMode::Discount);
+    fill(1, {{1, 1, "a", "2,0000", 5.0}, {1, 2, "b", "2,0000", 5.0}});
+    test::DialogAnswerer answer;
+    typeIntoCell(0, "dbgItensDadosColumn9", QStringLiteral("150"));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(answer.dialogs.size(), 1u);
+    EXPECT_EQ(answer.dialogs[0].text,
+              QStringLiteral("O percentual de desconto 150,0000 passa de 100%. Informe um desconto de 0 a 100."));
+    EXPECT_TRUE(w->cdsLote.isNull("PERC_DESC") || w->cdsLote.asDecimal("PERC_DESC") == 0.0);
+    typeIntoCell(1, "dbgItensDadosColumn9", QStringLiteral("100"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(answer.dialogs.size(), 1u);
+    EXPECT_EQ(cell(1, "dbgItensDadosColumn9"), QStringLiteral("100,0000"));
+}
+
+// A double click on the "Item" divider fits the column to its text, at most 244 pixels wide.
+TEST_F(ItemGrid, TheItemColumnFitsAtMost244Pixels)
+{
+    fill(1, {{1, 1, "Papel sulfite A4, 75 g/m², branco, pacote com 500 folhas, caixa com dez pacotes, para uso em impressoras"}});
+    QHeaderView* header = grid().view()->horizontalHeader();
+    const int c = column("dbgItensDadosColumn2");
+    const QPoint divider(header->sectionViewportPosition(c) + header->sectionSize(c) - 1, header->height() / 2);
+    QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, divider);
+    EXPECT_EQ(grid().columnWidth(c), 244);
 }
 
 }  // namespace

@@ -338,6 +338,30 @@ TEST(ProposalReport, WrappedDescriptionGrowsTheRowInThePdf)
     EXPECT_NEAR(valor, caneta, 0.6 * kPtPerMm);  // the other cells sit on the first line
 }
 
+// A justified description keeps clear of the brand beside it: its lines end more than a
+// millimetre and a half before the "Marca" column's text starts.
+TEST(ProposalReport, JustifiedDescriptionsKeepClearOfTheBrand)
+{
+    Proposal p;
+    twoLots(p);
+    const auto pages = Pdf(p.print()).words();
+    ASSERT_FALSE(pages.empty());
+    double marca = -1;
+    for (const Pdf::Word& w : pages[0])
+        if (w.text == "Marca" && marca < 0)
+            marca = w.xMin;  // the column caption comes first
+    ASSERT_GT(marca, 0);
+    double descriptionEnd = 0;
+    int words = 0;
+    for (const Pdf::Word& w : pages[0])
+        if (w.xMin > 20 * kPtPerMm && w.xMin < marca - 0.5 && w.yMin > 0) {
+            descriptionEnd = std::max(descriptionEnd, w.xMax);
+            ++words;
+        }
+    ASSERT_GT(words, 10);
+    EXPECT_GE(marca - descriptionEnd, 1.4 * kPtPerMm) << (marca - descriptionEnd) / kPtPerMm << " mm";
+}
+
 TEST(ProposalReport, LongObservationsPushTheClosingBlockDownTogether)
 {
     Proposal p;
