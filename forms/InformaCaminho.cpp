@@ -9,6 +9,7 @@
 #include "widgets/modal.h"
 #include "widgets/statusbar.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -18,6 +19,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
+#include <QScopeGuard>
 
 namespace ofx::forms {
 
@@ -121,6 +124,12 @@ void TFInformaCaminho::actBuscarDestinoExecute()
 
 void TFInformaCaminho::bbtCaminhoClick()
 {
+    // The focus goes back where it was (the path field, after Ctrl+D there).
+    const QPointer<QWidget> before = focusWidget();
+    const auto restoreFocus = qScopeGuard([&] {
+        if (before)
+            before->setFocus(Qt::OtherFocusReason);
+    });
     QFileDialog* dialog = browseDialog();
     if (widgets::execModal(*dialog) != QDialog::Accepted)
         return;
@@ -147,6 +156,12 @@ void TFInformaCaminho::bbtConfirmarClick()
     // character CP1252 lacks is refused here rather than failing later.
     std::string path = text::utf8ToCp1252(typed.toStdString());
     const QFileInfo file(QString::fromStdString(text::cp1252ToUtf8(path)));
+    if (!file.isFile() && QFileInfo(typed).isFile()) {
+        widgets::messageDlg(QStringLiteral("O nome do arquivo informado tem caracteres que os arquivos de proposta não "
+                                           "aceitam. Renomeie o arquivo (ou a pasta) sem eles e tente novamente."),
+                            widgets::MsgKind::Information, widgets::MsgButton::OK, this);
+        return;
+    }
     if (!file.isFile()) {
         widgets::messageDlg(QStringLiteral("O arquivo informado não foi encontrado."),
                             widgets::MsgKind::Information, widgets::MsgButton::OK, this);
@@ -180,7 +195,14 @@ void TFInformaCaminho::FormKeyPress(QKeyEvent* event)
 {
     // Only an Enter that reaches the window itself: the path field's own Enter does not count
     // (the window does not preview its controls' keys). The key is not consumed.
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && focusWidget() != edtCaminho)
+    // A command button with the focus is pressed by Enter, as by Space.
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
+        return;
+    if (auto* button = qobject_cast<QAbstractButton*>(focusWidget())) {
+        button->click();
+        return;
+    }
+    if (focusWidget() != edtCaminho)
         focusNextChild();
 }
 

@@ -227,6 +227,9 @@ private:
     // (asking before replacing another file). warning: the rename failed; note: the name was
     // kept because the document cannot go into a name.
     void proRenomeiaArquivo(QString& warning, QString& note);
+    // Shows an item that the save could not write: its lot, the item current, on the cell to
+    // correct when that cell can be typed in.
+    void proMostraItem(const proposal::ItemRef& item);
     // Puts the window back after writing (whether or not it succeeded): first lot shown, display
     // resumed, item refresh attached again.
     void proRestauraExibicao();

@@ -123,7 +123,11 @@ void TFLancamentoProposta::proCarregarArquivo()
     if (!loaded.ok) {
         // The tables keep their controls suspended: the window shows none of the rows read.
         FArquivoInvalido = true;
-        widgets::messageDlg(fromCp1252(loaded.message), MsgKind::Information, MsgButton::OK, this);
+        // Where the bad text stands, so that the public body can find it.
+        QString message = fromCp1252(loaded.message);
+        if (loaded.line > 0)
+            message += QStringLiteral("\rLinha %1 do arquivo.").arg(loaded.line);
+        widgets::messageDlg(message, MsgKind::Information, MsgButton::OK, this);
         return;
     }
 
@@ -247,6 +251,7 @@ void TFLancamentoProposta::proGravarArquivo()
 {
     auto& vars = proposal::processVariables();
     QString failure;  // why nothing was saved
+    std::optional<proposal::ItemRef> failedItem;  // the item that caused it, to be shown
     QString warning;  // saved, but not under the document's name
     QString note;     // saved; said with the success
     {
@@ -283,6 +288,7 @@ void TFLancamentoProposta::proGravarArquivo()
                 proposal::saveProposalFile(FCaminhoAtual, cdsProposta, cdsLote, vars, texts, options);
             if (!saved.ok) {
                 failure = fromCp1252(saved.error);
+                failedItem = saved.failedItem;
             } else {
                 proMarcaSalva();
                 proRenomeiaArquivo(warning, note);
@@ -295,10 +301,15 @@ void TFLancamentoProposta::proGravarArquivo()
     }
 
     if (!failure.isEmpty()) {
+        // The item at fault is shown behind the message, and its cell gets the focus after it.
+        if (failedItem)
+            proMostraItem(*failedItem);
         widgets::messageDlg(QStringLiteral("A proposta NÃO foi salva.\r%1\rO arquivo \"%2\" continua como estava. "
                                            "Corrija o problema e salve novamente.")
                                 .arg(failure, pathText(FCaminhoAtual)),
                             MsgKind::Error, MsgButton::OK, this);
+        if (failedItem)
+            dbgItensDados->setFocus(Qt::OtherFocusReason);
     } else if (!warning.isEmpty()) {
         widgets::messageDlg(warning, MsgKind::Warning, MsgButton::OK, this);
     } else {
@@ -343,6 +354,31 @@ void TFLancamentoProposta::proRenomeiaArquivo(QString& warning, QString& note)
     }
     FCaminhoAtual = target;
     FDocumentoNoNome = document;
+}
+
+void TFLancamentoProposta::proMostraItem(const proposal::ItemRef& item)
+{
+    // Its lot, shown as the navigation shows one.
+    cdsProposta.first();
+    while (cdsProposta.asInteger(field::NO_LOTE) != item.lot && !cdsProposta.eof())
+        cdsProposta.next();
+    if (cdsProposta.asInteger(field::NO_LOTE) != item.lot)
+        return;
+    cdsPropostaAfterScroll();
+    // The item, in the cell to correct where that cell can be typed in, else on its row.
+    const int code = cdsLote.fieldIndex(field::CD_ITEM);
+    for (int row = 0; row < cdsLote.recordCount(); ++row) {
+        const auto* c = std::get_if<std::int32_t>(&cdsLote.valueAt(row, code));
+        if (item.code ? !(c && *c == *item.code) : c != nullptr)
+            continue;
+        const QString column = item.field == field::VL_UNITARIO && FModo == proposal::PricingMode::Price
+                                   ? QStringLiteral("dbgItensDadosColumn4")
+                               : item.field == field::PERC_DESC && FModo == proposal::PricingMode::Discount
+                                   ? QStringLiteral("dbgItensDadosColumn9")
+                                   : QStringLiteral("dbgItensDadosColumn11");
+        dbgItensDados->setCurrentCell(row, dbgItensDados->columnIndex(column));
+        return;
+    }
 }
 
 void TFLancamentoProposta::proRestauraExibicao()

@@ -177,6 +177,17 @@ std::string lotName(const MemTable& items, int position, const ItemColumns& c)
     return number.empty() ? cp("sem número") : std::string(number);
 }
 
+ItemRef itemRef(const MemTable& items, int position, const ItemColumns& c, std::string_view field)
+{
+    ItemRef ref;
+    if (const auto* lot = std::get_if<std::int32_t>(&items.valueAt(position, c.lot)))
+        ref.lot = *lot;
+    if (const auto* code = std::get_if<std::int32_t>(&items.valueAt(position, c.code)))
+        ref.code = *code;
+    ref.field = std::string(field);
+    return ref;
+}
+
 ItemNumbers itemNumbers(const MemTable& items, int position, const ItemColumns& c)
 {
     ItemNumbers n;
@@ -186,19 +197,21 @@ ItemNumbers itemNumbers(const MemTable& items, int position, const ItemColumns& 
     } catch (const num::ConversionError&) {
         throw WriteError(cp("Não é possível gravar a proposta: a quantidade \"") + std::string(quantity)
                          + cp("\" d") + itemName(items, position, c) + cp(" do lote ")
-                         + lotName(items, position, c) + cp(" não é um número."));
+                         + lotName(items, position, c) + cp(" não é um número."),
+                         itemRef(items, position, c, field::QT_ITEM));
     }
     struct Decimal {
         int column;
+        std::string_view field;
         const char* label;
         std::string* out;
         bool percent;
     };
     const Decimal decimals[] = {
-        {c.unitValue, "o valor unitário (VL_UNITARIO)", &n.unitValue, false},
-        {c.total, "o valor total (VL_TOTAL)", &n.total, false},
-        {c.percent, "o percentual de desconto (PERC_DESC)", &n.percent, true},
-        {c.discount, "o valor do desconto (VLR_DESC)", &n.discount, false},
+        {c.unitValue, field::VL_UNITARIO, "o valor unitário (VL_UNITARIO)", &n.unitValue, false},
+        {c.total, field::VL_TOTAL, "o valor total (VL_TOTAL)", &n.total, false},
+        {c.percent, field::PERC_DESC, "o percentual de desconto (PERC_DESC)", &n.percent, true},
+        {c.discount, field::VLR_DESC, "o valor do desconto (VLR_DESC)", &n.discount, false},
     };
     for (const Decimal& d : decimals) {
         const double value = decimalValue(items.valueAt(position, d.column));
@@ -209,7 +222,8 @@ ItemNumbers itemNumbers(const MemTable& items, int position, const ItemColumns& 
                                                    : " não é um número.";
             throw WriteError(cp("Não é possível gravar a proposta: ") + cp(d.label) + cp(" d")
                              + itemName(items, position, c) + cp(" do lote ")
-                             + lotName(items, position, c) + cp(why));
+                             + lotName(items, position, c) + cp(why),
+                             itemRef(items, position, c, d.field));
         }
     }
     return n;
@@ -656,6 +670,7 @@ WriteResult writeProposal(ByteSink& sink, MemTable& lots, MemTable& items, const
         result.ok = true;
     } catch (const WriteError& e) {
         result.error = e.what();
+        result.failedItem = e.item;
     } catch (const num::ConversionError& e) {
         result.error = errorText(e.what());
     } catch (const data::TableError& e) {

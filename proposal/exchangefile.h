@@ -15,6 +15,7 @@
 #include <functional>
 #include <iosfwd>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -76,9 +77,21 @@ private:
 
 // A text the file cannot take, found before anything is written. what() is Portuguese (CP1252)
 // and names the lot, the item and the field.
+// The item whose value has no written form: its lot, its code (none for an item line without
+// one) and the field (QT_ITEM, VL_UNITARIO...), so that a window can show it for correcting.
+struct ItemRef {
+    std::int32_t lot = 0;
+    std::optional<std::int32_t> code;
+    std::string field;
+};
+
 class WriteError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit WriteError(const std::string& what, std::optional<ItemRef> item = {})
+        : std::runtime_error(what), item(std::move(item))
+    {
+    }
+    std::optional<ItemRef> item;
 };
 
 // Number forms, before zero-filling.
@@ -137,6 +150,7 @@ struct WriteResult {
     bool sinkFailed = false;    // the sink refused bytes (the proposal itself was writable)
     int itemLines = 0;          // item lines written
     std::string lastLotNumber;  // lot-number form of the last item line written (for vNoLote)
+    std::optional<ItemRef> failedItem;  // the item that could not be written, when one was the cause
 };
 
 // Called after each item line written with the count written so far.

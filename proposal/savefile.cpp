@@ -473,6 +473,7 @@ SaveResult saveInPlace(const fs::path& target, const fs::path& real, const std::
     }
 
     result.error = written.result.ok || written.result.sinkFailed ? fileError(target, error) : written.result.error;
+    result.failedItem = written.result.failedItem;
     if (sink.touched()) {
         std::error_code ignored;
         if (!file.truncate(ignored) || !file.write(previous, ignored) || file.flush())
@@ -527,6 +528,7 @@ SaveResult saveProposalFile(const fs::path& target, data::MemTable& lots, data::
         discard();
         // A failure of the sink (rather than of the proposal's contents) is told with its cause.
         result.error = written.result.sinkFailed ? fileError(target, written.sinkError) : written.result.error;
+        result.failedItem = written.result.failedItem;
         return result;
     }
     error = flushFile(file, options);

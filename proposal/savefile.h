@@ -23,6 +23,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -44,6 +45,7 @@ struct SaveResult {
     std::string error;  // Portuguese, CP1252: why nothing was saved
     int itemLines = 0;
     bool inPlace = false;  // written into the target itself (its folder takes no new file)
+    std::optional<ItemRef> failedItem;  // the item that could not be written, when one was the cause
 };
 
 // Writes the proposal (writeProposal) into target. On success vars.vNoLote holds the lot-number

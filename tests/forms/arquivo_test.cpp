@@ -407,12 +407,13 @@ TEST_F(Arquivo, InvalidFileIsReportedAndRefusesSavingAndPrinting)
     struct Case {
         const char* what;
         std::string bytes;  // empty: no file at all
+        int line = 0;       // where the message says the bad text is (0: no line named)
     };
     Participant registered;
     const Case cases[] = {
         {"only item lines", text::utf8ToCp1252(itemLine("1") + itemLine("2"))},
-        {"year with a letter", proposalFile(registered, lotLine("1", "0", "2O25") + itemLine("1"))},
-        {"second lot with a bad year", proposalFile(registered, standardBody() + lotLine("3", "0", "20x5"))},
+        {"year with a letter", proposalFile(registered, lotLine("1", "0", "2O25") + itemLine("1")), 2},
+        {"second lot with a bad year", proposalFile(registered, standardBody() + lotLine("3", "0", "20x5")), 7},
         {"missing file", ""},
     };
     for (const Case& c : cases) {
@@ -428,6 +429,8 @@ TEST_F(Arquivo, InvalidFileIsReportedAndRefusesSavingAndPrinting)
         EXPECT_TRUE(dialogs.shown[0].text.startsWith(QStringLiteral("O formato do arquivo informado é inválido. Erro: ")))
             << dialogs.shown[0].text.toStdString();
         EXPECT_GT(dialogs.shown[0].text.size(), 52);
+        EXPECT_EQ(dialogs.shown[0].text.endsWith(QStringLiteral("\nLinha %1 do arquivo.").arg(c.line)), c.line > 0)
+            << dialogs.shown[0].text.toStdString();
         EXPECT_TRUE(w->FArquivoInvalido);
         EXPECT_TRUE(w->cdsProposta.controlsDisabled());
         EXPECT_TRUE(w->cdsLote.controlsDisabled());
@@ -1066,6 +1069,42 @@ TEST_F(Arquivo, TypicalRun)
         EXPECT_EQ(row[QStringLiteral("DS_MARCA")].toString().trimmed(), QString::fromUtf8(items[i].brand));
         EXPECT_DOUBLE_EQ(row[QStringLiteral("VL_UNITARIO")].toDouble(), items[i].unit);
         EXPECT_DOUBLE_EQ(row[QStringLiteral("VL_TOTAL")].toDouble(), items[i].total);
+    }
+}
+
+// A save refused for an item shows that item: its lot, the item current, the focus on the cell
+// to correct (on its row when that cell cannot be typed in).
+TEST_F(Arquivo, ASaveRefusedForAnItemShowsTheItem)
+{
+    struct Case {
+        const char* what;
+        std::string item;  // the third item, in lot 2
+        const char* column;
+    };
+    const Case cases[] = {
+        {"unit value too large", itemLine("3", "10000000000000,0000"), "dbgItensDadosColumn4"},
+        {"quantity that is no number",
+         line({"A", "3", "Item 3", "caixa", "2,5000", "25,0000", "UN", "Marca", "0,0000", "0,0000", "3"}),
+         "dbgItensDadosColumn11"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string body = lotLine("1") + itemLine("1") + itemLine("2") + lotLine("2") + itemLine("4") + c.item;
+        const fs::path path = write("p.TXT", proposalFile({}, body));
+        {
+            Dialogs loading;
+            open(path);
+        }
+        Dialogs dialogs;
+        QTest::mouseClick(w->bbtSalvar, Qt::LeftButton);
+        QCoreApplication::processEvents();
+        ASSERT_FALSE(dialogs.shown.empty());
+        EXPECT_TRUE(dialogs.shown[0].text.startsWith(QStringLiteral("A proposta NÃO foi salva.")));
+        EXPECT_EQ(w->dbtNumLote->text(), QStringLiteral("2"));
+        grid::DataGrid& g = *w->dbgItensDados;
+        EXPECT_EQ(w->cdsLote.asInteger(proposal::field::CD_ITEM), 3);
+        EXPECT_EQ(g.currentColumn(), column(c.column));
+        EXPECT_TRUE(g.view()->hasFocus());
     }
 }
 

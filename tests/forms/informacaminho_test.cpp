@@ -126,7 +126,12 @@ TEST_F(FileSelection, RefusedPathsShowTheirMessageAndOpenNothing)
         {QStringLiteral("   "), 0, "O arquivo informado não foi encontrado.", {"&Ok"}},
         {pathOf(dir.file("faltando.TXT")), 0, "O arquivo informado não foi encontrado.", {"&Ok"}},
         {pathOf(dir.path()), 0, "O arquivo informado não foi encontrado.", {"&Ok"}},  // a folder
+        {pathOf(dir.file("proposta_\u015F.TXT")), 0,
+         "O nome do arquivo informado tem caracteres que os arquivos de proposta não aceitam. Renomeie o arquivo (ou a "
+         "pasta) sem eles e tente novamente.",
+         {"&Ok"}},  // an existing file whose name CP1252 cannot hold
     };
+    test::writeFile(dir.file("proposta_\u015F.TXT"), "C|\r\nH|x|2025|1|1|d||0|\r\n");
     for (const Case& c : cases) {
         const auto seen = confirm(c.path, c.button);
         ASSERT_EQ(seen.size(), 1u) << c.text;
@@ -209,15 +214,29 @@ TEST_F(FileSelection, FocusGoesToTheBrowseButtonOnEveryActivation)
     EXPECT_EQ(QApplication::focusWidget(), window.bbtCaminho);
 }
 
-TEST_F(FileSelection, EnterMovesToTheNextControlExceptInThePathField)
+// Enter on a command button presses it; in the path field it does nothing.
+TEST_F(FileSelection, EnterPressesTheFocusedButton)
 {
-    window.bbtConfirmar->setFocus();
-    QTest::keyClick(window.bbtConfirmar, Qt::Key_Return);
-    EXPECT_EQ(QApplication::focusWidget(), window.bbtSair);
-    QTest::keyClick(window.bbtSair, Qt::Key_Enter);
-    EXPECT_EQ(QApplication::focusWidget(), window.edtCaminho);
-    QTest::keyClick(window.edtCaminho, Qt::Key_Return);
-    EXPECT_EQ(QApplication::focusWidget(), window.edtCaminho);
+    window.edtCaminho->clear();
+    {
+        test::DialogAnswerer answer;
+        QTest::mouseClick(window.edtCaminho, Qt::LeftButton);
+        QTest::keyClick(window.edtCaminho, Qt::Key_Return);
+        EXPECT_EQ(QApplication::focusWidget(), window.edtCaminho);
+        EXPECT_TRUE(answer.dialogs.empty());
+        QTest::keyClick(window.edtCaminho, Qt::Key_Tab);  // to the browse button, then "Importar"
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        ASSERT_EQ(QApplication::focusWidget(), window.bbtConfirmar);
+        QTest::keyClick(window.bbtConfirmar, Qt::Key_Return);
+        ASSERT_EQ(answer.dialogs.size(), 1u);
+        EXPECT_EQ(answer.dialogs[0].text, QStringLiteral("O diretório do arquivo deve ser informado."));
+    }
+    {
+        test::DialogAnswerer answer(0, [](QWidget& w) { static_cast<QDialog&>(w).reject(); });
+        window.bbtCaminho->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(window.bbtCaminho, Qt::Key_Enter);
+        ASSERT_EQ(answer.dialogs.size(), 1u);  // the browse dialog
+    }
 }
 
 TEST_F(FileSelection, CtrlIConfirmsDespiteTheBaseActionOnTheSameKey)
@@ -243,10 +262,12 @@ TEST_F(FileSelection, BrowsingPutsTheChosenFileAndCancelLeavesTheField)
     QString suffix;
     {
         test::DialogAnswerer answer(0, [&](QWidget& w) { static_cast<QDialog&>(w).reject(); });
-        QTest::keySequence(&window, QKeySequence("Ctrl+D"));
+        QTest::mouseClick(window.edtCaminho, Qt::LeftButton);
+        QTest::keySequence(window.edtCaminho, QKeySequence("Ctrl+D"));
         ASSERT_EQ(answer.dialogs.size(), 1u);
     }
     EXPECT_EQ(window.edtCaminho->text(), QStringLiteral("antes"));
+    EXPECT_EQ(QApplication::focusWidget(), window.edtCaminho);  // back where Ctrl+D was pressed
 
     {
         test::DialogAnswerer answer(0, [&](QWidget& w) {
