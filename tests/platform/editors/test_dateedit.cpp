@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QTest>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 using ofx::editors::DateEdit;
@@ -75,3 +76,33 @@ TEST(DateEdit, CalendarWritesTheChosenDay)
     QApplication::processEvents();
     EXPECT_EQ(date->calendar(), nullptr);
 }
+
+namespace {
+
+// The drop-down button at the field's right opens the calendar for the mouse; a date loaded
+// from a file is shown whole and left as it came until the user types.
+TEST(DateEdit, TheButtonOpensTheCalendarAndLoadedTextStaysAsItCame)
+{
+    QWidget window;
+    auto* date = new DateEdit(&window);
+    date->resize(94, 21);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QToolButton* button = nullptr;
+    for (QToolButton* b : date->findChildren<QToolButton*>())
+        if (b->defaultAction() == date->calendarButton())
+            button = b;
+    ASSERT_NE(button, nullptr);
+    QTest::mouseClick(button, Qt::LeftButton);
+    ASSERT_NE(date->calendar(), nullptr);
+    date->calendar()->close();
+    QApplication::processEvents();
+
+    date->setLoadedText(" 30/06/2025");
+    EXPECT_EQ(date->text(), " 30/06/2025");  // not cut to ten characters
+    EXPECT_FALSE(date->typed());
+    date->complete();
+    EXPECT_EQ(date->text(), " 30/06/2025");
+}
+
+}  // namespace
