@@ -127,4 +127,18 @@ std::string pdfText(const fs::path& pdf, int first, int last)
     return squeezed;
 }
 
+::testing::AssertionResult sameText(const std::string& printed, const std::string& expected)
+{
+    if (printed == expected)
+        return ::testing::AssertionSuccess();
+    size_t at = 0;
+    while (at < printed.size() && at < expected.size() && printed[at] == expected[at])
+        ++at;
+    const size_t from = at > 80 ? at - 80 : 0;
+    return ::testing::AssertionFailure()
+           << "texts differ at character " << at << " (" << printed.size() << " vs "
+           << expected.size() << " characters)\nprinted:  ..." << printed.substr(from, 200)
+           << "\nexpected: ..." << expected.substr(from, 200);
+}
+
 }  // namespace ofx::test

@@ -2,6 +2,8 @@
 // The printing tests' side of the private CUPS daemon (scripts/cups-test-server.sh, started and
 // stopped by CTest's "cups" fixture): where its PDF printers write, waiting for a job, and what
 // a PDF holds (poppler-utils).
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -26,6 +28,9 @@ PdfFacts pdfFacts(const std::filesystem::path& pdf);
 // Pages first..last (1-based; 0 for the end) as pdftotext -layout reads them, with runs of
 // blanks and blank lines squeezed, so that column widths and scale do not matter.
 std::string pdfText(const std::filesystem::path& pdf, int first = 1, int last = 0);
+
+// Equal texts, or where they first differ (a short stretch of each, not whole reports).
+::testing::AssertionResult sameText(const std::string& printed, const std::string& expected);
 
 // Runs a shell command; its standard output, and its exit code in *exit.
 std::string shellOutput(const std::string& command, int* exit = nullptr);
