@@ -56,4 +56,20 @@ std::string lotFilter(std::string_view lotNumberText)
     return filter;
 }
 
+void reopenItemsOfLot(data::MemTable& items, std::string_view lotNumberText)
+{
+    items.close();
+    items.setFilter(lotFilter(lotNumberText));
+    items.setFiltered(true);
+    items.open();
+}
+
+void reopenAllItems(data::MemTable& items)
+{
+    items.close();
+    items.setFilter(std::string());
+    items.setFiltered(false);
+    items.open();
+}
+
 }  // namespace ofx::proposal

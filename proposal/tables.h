@@ -57,4 +57,11 @@ void declareReportCursorIndexes(data::MemTable& cdsBuscaItens);
 // ("NO_LOTE = 3"). An empty text gives an expression the table refuses.
 std::string lotFilter(std::string_view lotNumberText);
 
+// Reopens the items table on one lot ("NO_LOTE = " and the number's text, filtering on; a lot
+// without a number gives a filter the table refuses), or on every item of every lot (filter
+// emptied, filtering off). Closing drops an edit of the current row that was not posted;
+// opening goes to the first row.
+void reopenItemsOfLot(data::MemTable& items, std::string_view lotNumberText);
+void reopenAllItems(data::MemTable& items);
+
 }  // namespace ofx::proposal
