@@ -1,6 +1,9 @@
 // Ofertix: start-up. Creates the file selection window as the main window and runs the event
 // loop; closing that window or its exit command ends the program.
 //
+// ofertix ARQUIVO starts with the window's path filled in with ARQUIVO (a file manager opens a
+// proposal this way); without it nothing changes. ofertix --version prints the version.
+//
 // OFX_STARTUP_PROBE=1 (for the start-up benchmark): once the first window has been shown and
 // painted, print "ofertix: janela exibida" on standard output and leave.
 #include "forms/InformaCaminho.h"
@@ -8,12 +11,15 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QLocale>
 #include <QPointer>
 #include <QTimer>
 #include <QWindow>
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -41,6 +47,11 @@ private:
 
 int main(int argc, char** argv)
 {
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::fputs("ofertix " OFX_VERSION "\n", stdout);
+            return 0;
+        }
     QApplication app(argc, argv);
     QApplication::setApplicationName(ofx::resources::programName());
     QApplication::setApplicationVersion(QStringLiteral(OFX_VERSION));
@@ -51,6 +62,10 @@ int main(int argc, char** argv)
 
     // The main window is a top-level window of its own, so the taskbar shows it.
     QPointer<ofx::forms::TFInformaCaminho> main = new ofx::forms::TFInformaCaminho;
+    // Qt has taken its own options out of the arguments by now.
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() > 1)
+        main->edtCaminho->setText(QFileInfo(arguments.at(1)).absoluteFilePath());
     StartupProbe probe;
     const bool probing = qEnvironmentVariableIntValue("OFX_STARTUP_PROBE") == 1;
     main->show();

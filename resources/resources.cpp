@@ -421,6 +421,11 @@ QPixmap propostaImage(int index)
     return index >= 0 && index < propostaImageCount ? cadastroImage(index) : QPixmap();
 }
 
+QImage programIconImage(int size)
+{
+    return render(drawLogo, size);
+}
+
 QIcon programIcon()
 {
     static const std::array<QImage, 3> images = {render(drawLogo, 16), render(drawLogo, 32),
@@ -455,7 +460,7 @@ QString copyrightNotice()
 
 QString versionText()
 {
-    return QStringLiteral("Versão 5.8.0.3");
+    return QStringLiteral("Versão " OFX_VERSION);
 }
 
 QFont programFont()

@@ -3,6 +3,7 @@
 // Every picture is drawn in code on first use (no binary files) and then kept.
 #include <QFont>
 #include <QIcon>
+#include <QImage>
 #include <QPixmap>
 #include <QString>
 
@@ -27,6 +28,8 @@ QPixmap propostaImage(int index);
 
 // The program's icon, with 16, 32 and 48 px images.
 QIcon programIcon();
+// The icon's picture at size x size px (the desktop's icon theme gets it at several sizes).
+QImage programIconImage(int size);
 
 // Header banners with the logo and the program's name.
 QPixmap entryBanner();          // 846 x 108, the proposal entry window
@@ -34,7 +37,7 @@ QPixmap fileSelectionBanner();  // 639 x 71, the file selection window
 
 QString programName();      // "Ofertix"
 QString copyrightNotice();  // "© Ofertix Sistemas — todos os direitos reservados"
-QString versionText();      // "Versão 5.8.0.3"
+QString versionText();      // "Versão 5.8.0.3": the project's VERSION in CMakeLists.txt
 
 // Tahoma 8 pt when the machine has it, else the closest sans-serif at hand (Liberation Sans,
 // DejaVu Sans) at 8 pt.

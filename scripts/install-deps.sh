@@ -9,6 +9,8 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-liberation2 fonts-dejavu-core poppler-utils
   xvfb xauth x11-apps imagemagick
+  libcups2-dev cups cups-client printer-driver-cups-pdf
+  dpkg-dev desktop-file-utils
 )
 
 missing=()

@@ -16,6 +16,7 @@ int verificar(const Args& args);  // verificar [--json] ARQUIVO
 int regravar(const Args& args);   // regravar ARQUIVO SAIDA
 int documento(const Args& args);  // documento [--tipo CPF|CNPJ] NUMERO
 int pdf(int argc, char** argv, const Args& args);  // pdf ARQUIVO SAIDA.pdf [opções]; needs Qt
+int imprimir(int argc, char** argv, const Args& args);  // imprimir ARQUIVO [opções]; needs Qt
 
 // A file that did not load: its message, and the line where loading stopped, on stderr.
 void printLoadFailure(const proposal::LoadResult& loaded);

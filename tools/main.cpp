@@ -1,4 +1,4 @@
-// ofertix-tool: checks proposal files and renders proposals without a window.
+// ofertix-tool: checks proposal files and renders or prints proposals without a window.
 #include "commands.h"
 
 #include <cstdio>
@@ -21,17 +21,30 @@
 
 namespace {
 
-void usage()
-{
-    std::fputs(
-        "Uso:\n"
-        "  ofertix-tool verificar [--json] ARQUIVO\n"
-        "  ofertix-tool regravar ARQUIVO SAIDA\n"
-        "  ofertix-tool documento [--tipo CPF|CNPJ] NUMERO\n"
-        "  ofertix-tool pdf ARQUIVO SAIDA.pdf [--timbrado] [--ordem CD_ITEM|CD_LCTO|DS_ITEM]\n"
-        "                   [--validade DD/MM/AAAA] [--prazo DD/MM/AAAA] [--obs TEXTO]\n",
-        stderr);
-}
+constexpr const char* kCommands =
+    "Uso: ofertix-tool COMANDO [OPÇÕES]\n"
+    "\n"
+    "Comandos:\n"
+    "  verificar [--json] ARQUIVO\n"
+    "      confere se o arquivo da proposta pode ser aberto (com --json, mostra o conteúdo)\n"
+    "  regravar ARQUIVO SAIDA\n"
+    "      abre o arquivo e o grava de novo em SAIDA, como o programa salva\n"
+    "  documento [--tipo CPF|CNPJ] NUMERO\n"
+    "      confere os dígitos de um CPF ou CNPJ (também o CNPJ alfanumérico)\n"
+    "  pdf ARQUIVO SAIDA.pdf [OPÇÕES DO RELATÓRIO]\n"
+    "      grava a \"PROPOSTA DE PREÇOS\" em PDF\n"
+    "  imprimir ARQUIVO [--impressora NOME] [--copias N] [OPÇÕES DO RELATÓRIO]\n"
+    "      imprime a \"PROPOSTA DE PREÇOS\" na impressora indicada (sem --impressora, na padrão)\n"
+    "\n"
+    "Opções do relatório:\n"
+    "  --timbrado                        papel timbrado (sem o cabeçalho do órgão)\n"
+    "  --ordem CD_ITEM|CD_LCTO|DS_ITEM   ordem dos itens em cada lote (padrão: CD_ITEM)\n"
+    "  --validade DD/MM/AAAA             validade da proposta\n"
+    "  --prazo DD/MM/AAAA                prazo de entrega\n"
+    "  --obs TEXTO                       observações\n"
+    "\n"
+    "  --help       mostra esta ajuda\n"
+    "  --version    mostra a versão\n";
 
 #ifdef _WIN32
 // The arguments as the system holds them (UTF-16), in UTF-8: argv would carry them in the ANSI
@@ -68,27 +81,36 @@ int main(int argc, char** argv)
     const ofx::tool::Args all(argv, argv + argc);
 #endif
     if (all.size() < 2) {
-        usage();
+        std::fputs(kCommands, stderr);
         return 2;
     }
     const std::string_view command = all[1];
     ofx::tool::Args args(all.begin() + 2, all.end());
+    if (command == "--help" || command == "-h" || command == "ajuda") {
+        std::fputs(kCommands, stdout);
+        return 0;
+    }
+    if (command == "--version") {
+        std::fputs("ofertix-tool " OFX_VERSION "\n", stdout);
+        return 0;
+    }
     if (command == "verificar")
         return ofx::tool::verificar(args);
     if (command == "regravar")
         return ofx::tool::regravar(args);
     if (command == "documento")
         return ofx::tool::documento(args);
-    if (command == "pdf") {
+    if (command == "pdf" || command == "imprimir") {
 #ifdef OFX_TOOL_PDF
-        return ofx::tool::pdf(argc, argv, args);
+        return command == "pdf" ? ofx::tool::pdf(argc, argv, args) : ofx::tool::imprimir(argc, argv, args);
 #else
         static_cast<void>(argc);
         static_cast<void>(argv);
-        std::fputs("ofertix-tool: o comando pdf não faz parte desta compilação (sem Qt).\n", stderr);
+        std::fprintf(stderr, "ofertix-tool: o comando %s não faz parte desta compilação (sem Qt).\n", all[1].c_str());
         return 2;
 #endif
     }
-    usage();
+    std::fprintf(stderr, "ofertix-tool: comando desconhecido: %s\n\n", all[1].c_str());
+    std::fputs(kCommands, stderr);
     return 2;
 }

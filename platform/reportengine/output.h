@@ -29,8 +29,11 @@ void paintPageOnDevice(const Document& doc, int index, QPainter& painter);
 // complete: a failure or a cancel leaves the old file, or none, never half a PDF.
 OutputResult writePdf(const Document& doc, const QString& path, const Progress& progress = {});
 
-// Prints on printer with the document's paper and orientation, full page, one copy of each page
-// (or of the page range chosen in a print dialog).
+// Prints on printer with the document's paper and orientation, never another: full page where
+// the printer takes it, else within the printer's smallest margins (the pages where the document
+// puts them when those margins fit inside the document's, else scaled down to fit). Prints the
+// page range and the copies set on printer (by a print dialog, say). On a printing system, ok
+// means that it accepted the job (CUPS's answer is checked where the build has CUPS).
 OutputResult printDocument(const Document& doc, QPrinter& printer, const Progress& progress = {});
 
 }  // namespace ofx::reportengine

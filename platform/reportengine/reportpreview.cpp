@@ -389,6 +389,13 @@ void ReportPreview::find()
 
 void ReportPreview::print()
 {
+    // The dialog starts from the report's paper and one copy; what the user picks there (printer,
+    // copies, page range) is what gets printed.
+    printer_->setPageLayout(doc_.pageLayout());
+    printer_->setCopyCount(1);
+    printer_->setPrintRange(QPrinter::AllPages);
+    if (!suggestedPdfPath_.isEmpty())
+        printer_->setDocName(QFileInfo(suggestedPdfPath_).completeBaseName());
     QPrintDialog dialog(printer_.get(), this);
     dialog.setWindowTitle(QStringLiteral("Imprimir"));
     dialog.setMinMax(1, std::max(1, doc_.pageCount()));
@@ -422,7 +429,7 @@ bool ReportPreview::exportPdfTo(const QString& path, bool progress)
 
 void ReportPreview::exportPdf(bool quick)
 {
-    // An existing file is overwritten without asking.
+    // An existing file is overwritten without asking. Both exports show the progress window.
     QString path = QFileDialog::getSaveFileName(
         this, quick ? QStringLiteral("Exportação rápida") : QStringLiteral("Exportar para PDF"),
         suggestedPdfPath_, QStringLiteral("Arquivo PDF (*.pdf)"), nullptr,
@@ -431,7 +438,7 @@ void ReportPreview::exportPdf(bool quick)
         return;
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".pdf");
-    exportPdfTo(path, !quick);
+    exportPdfTo(path, true);
 }
 
 void ReportPreview::pageSetup()
