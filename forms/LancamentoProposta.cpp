@@ -13,6 +13,7 @@
 #include "report/propostareport.h"
 #include "reportengine/reportpreview.h"
 #include "resources/resources.h"
+#include "qtext/qtext.h"
 #include "text/cp1252.h"
 #include "text/numbers.h"
 #include "widgets/dbtext.h"
@@ -49,10 +50,8 @@ namespace {
 
 namespace field = proposal::field;
 
-QString fromCp1252(const std::string& text)
-{
-    return QString::fromStdString(text::cp1252ToUtf8(text));
-}
+using qtext::fromCp1252;
+using qtext::toCp1252;
 
 QLabel* label(const QString& text, QWidget* parent, int left, int top)
 {
@@ -90,10 +89,6 @@ const char* participantStyle =
 const char* greyMemoStyle =
     "QPlainTextEdit { background: #E2E2E2; border: 1px solid #515151; color: black; }";
 
-std::string toCp1252(const QString& text)
-{
-    return text::utf8ToCp1252(text.toStdString());
-}
 
 // Runs a field's exit handler when the keyboard focus leaves the field for another control of
 // the window. Not when the window merely loses the activation (a dialog opens, the user turns to

@@ -11,6 +11,7 @@
 #include "proposal/pricing.h"
 #include "proposal/processvariables.h"
 #include "proposal/tables.h"
+#include "qtext/qtext.h"
 #include "text/cp1252.h"
 #include "text/paths.h"
 #include "widgets/iconbutton.h"
@@ -20,7 +21,6 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
@@ -38,30 +38,11 @@ using widgets::MsgButton;
 using widgets::MsgKind;
 
 
-QString fromCp1252(std::string_view text)
-{
-    return QString::fromStdString(text::cp1252ToUtf8(text));
-}
-
-std::string toCp1252(const QString& text)
-{
-    return text::utf8ToCp1252(text.toStdString());
-}
-
-// Blanks and control characters removed from both ends, as the fields show the variables.
-QString trimmedField(std::string_view text)
-{
-    const auto first = std::find_if(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) > ' '; });
-    const auto last = std::find_if(text.rbegin(), text.rend(), [](char c) { return static_cast<unsigned char>(c) > ' '; });
-    if (first == text.end())
-        return {};
-    return fromCp1252(std::string_view(&*first, static_cast<std::size_t>(last.base() - first)));
-}
-
-QString pathText(const fs::path& path)
-{
-    return QFile::decodeName(QByteArray::fromStdString(path.string()));
-}
+using qtext::fromCp1252;
+using qtext::pathText;
+using qtext::toCp1252;
+// The fields show the variables without their fill blanks; the variables keep them.
+const auto trimmedField = qtext::fieldText;
 
 // A drop-down list shows the text when it is one of its items (an editable one shows any text).
 void showInList(QComboBox* list, const QString& text)

@@ -17,14 +17,7 @@ namespace {
 
 std::string cp(std::string_view utf8) { return text::utf8ToCp1252(utf8); }
 
-std::string trimmed(std::string_view text)
-{
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t\r\n");
-    return std::string(text.substr(first, last - first + 1));
-}
+using text::trimmed;
 
 SaveCheck refusal(std::string_view utf8, SaveCheck::Field focus)
 {
