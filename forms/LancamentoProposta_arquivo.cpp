@@ -78,8 +78,7 @@ void TFLancamentoProposta::proCarregarArquivo()
                            static_cast<QWidget*>(edtCpfCnpj)})
             f->setEnabled(loaded.identityFieldsEnabled);
         // The editor takes the alphanumeric CNPJ as well as the numeric one.
-        const std::string_view mask = vars.vTipoDocumento == "CPF" ? proposal::cpfMask : proposal::cnpjMask;
-        edtCpfCnpj->setEditMask(fromCp1252(mask));
+        edtCpfCnpj->setEditMask(fromCp1252(loaded.documentMask));
         mmObs->setPlainText(fromCp1252(loaded.observations));
         edtValidade->setLoadedText(fromCp1252(loaded.validityText));
         edtProposta->setLoadedText(fromCp1252(loaded.deadlineText));

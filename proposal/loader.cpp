@@ -1,5 +1,7 @@
 #include "proposal/loader.h"
 
+#include "proposal/document.h"
+
 #include "proposal/exchangefile.h"
 #include "proposal/tables.h"
 #include "proposal/messages.h"
@@ -55,20 +57,20 @@ void applyParticipantLine(const SplitLine& line, ProcessVariables& v, LoadResult
     if (doc == "00000000000000") {
         v.vTipoDocumento = "CNPJ";
         v.vCpfCnpjFormatado.clear();
-        r.documentMask = "99.999.999/9999-99;1;_";
+        r.documentMask = std::string(cnpjMask);
         r.identityFieldsEnabled = true;
     } else if (doc.find("cpf") != std::string_view::npos) {
         v.vTipoDocumento = "CPF";
         v.vCpfCnpjFormatado = std::string(piece(doc, 4, 3)) + "." + std::string(piece(doc, 7, 3)) + "."
                               + std::string(piece(doc, 10, 3)) + "-" + std::string(piece(doc, 13, 2));
-        r.documentMask = "999.999.999-99;1;_";
+        r.documentMask = std::string(cpfMask);
         r.identityFieldsEnabled = false;
     } else {
         v.vTipoDocumento = "CNPJ";
         v.vCpfCnpjFormatado = std::string(piece(doc, 1, 2)) + "." + std::string(piece(doc, 3, 3)) + "."
                               + std::string(piece(doc, 6, 3)) + "/" + std::string(piece(doc, 9, 4)) + "-"
                               + std::string(piece(doc, 13, 2));
-        r.documentMask = "99.999.999/9999-99;1;_";
+        r.documentMask = std::string(cnpjMask);
         r.identityFieldsEnabled = false;
     }
 

@@ -1057,7 +1057,8 @@ TEST_F(Arquivo, TypicalRun)
     const std::pair<const char*, const char*> expected[] = {
         {"vNmFornecedor", "Papelaria Exemplo Ltda"}, {"vCpfCnpj", "11222333000181"},
         {"vTipoDocumento", "CNPJ"},                 {"vEndereco", "Rua São João"},
-        {"vNumero", "0000000123"},  // zero-filled   {"vCEP", "88.010-000"},
+        {"vNumero", "0000000123"},  // zero-filled
+        {"vCEP", "88.010-000"},
         {"vBairro", "Centro"},                      {"vCidade", "Florianópolis"},
         {"vUF", "SC"},                              {"vDtValidade", "30/06/2025"},
         {"vDtPrazo", "15/07/2025"},                 {"mmObs", "Frete incluso"},
