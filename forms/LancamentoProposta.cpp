@@ -476,7 +476,7 @@ void TFLancamentoProposta::buildItemGrid()
     // The description follows the item under the cursor, also when the user moves from row to
     // row without changing anything (no re-read then).
     const auto showDescription = [this] {
-        if (cdsLote.active() && !cdsLote.isEmpty())
+        if (FProposta.hasCurrentItem())
             mmDescricao->setPlainText(fromCp1252(FProposta.currentDescription()));
     };
     connect(dbgItensDados->view()->selectionModel(), &QItemSelectionModel::currentRowChanged, this, showDescription);
@@ -703,7 +703,7 @@ void TFLancamentoProposta::cdsLoteAfterScroll()
 {
     // Only during a bulk pass over the items (a grid re-read, loading): a move of the cursor by
     // the user recomputes nothing by itself.
-    if (!cdsLote.controlsDisabled())
+    if (!FProposta.inBulkPass())
         return;
     proposal::recomputeItemTotal(cdsLote);
     mmDescricao->setPlainText(fromCp1252(FProposta.currentDescription()));

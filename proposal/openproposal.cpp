@@ -69,7 +69,7 @@ bool OpenProposal::showLot()
 
 std::string OpenProposal::currentDescription() const
 {
-    return items.active() && !items.isEmpty() ? items.asText(field::DS_ITEM) : std::string();
+    return hasCurrentItem() ? items.asText(field::DS_ITEM) : std::string();
 }
 
 void OpenProposal::move(Move m)

@@ -82,6 +82,10 @@ public:
     void move(Move move);
     // The current item's description ("" without one), for the description memo.
     std::string currentDescription() const;
+    bool hasCurrentItem() const { return items.active() && !items.isEmpty(); }
+    // A bulk pass over the items is running (their bound controls suspended: a load, a grid
+    // re-read): the only time the item refresh recomputes a total.
+    bool inBulkPass() const { return items.controlsDisabled(); }
     bool atFirst() const { return lots.bof(); }
     bool atLast() const { return lots.eof(); }
 
