@@ -1,4 +1,4 @@
-#include "proposal/exchangefile.h"
+#include "proposal/exchangewriter.h"
 
 #include "proposal/messages.h"
 #include "proposal/tables.h"
@@ -8,8 +8,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstring>
-#include <istream>
 #include <ostream>
 #include <vector>
 
@@ -26,52 +24,46 @@ using detail::errorText;
 
 // --- appending in the written forms ---------------------------------------------------------
 
+bool isSeparator(char c) { return c == '|' || c == '\r' || c == '\n' || c == '\x1A'; }
+
 // Characters that would break the line structure (or, Ctrl-Z, end the data) become blanks.
 void blankSeparators(std::string& out, std::size_t from)
 {
-    for (std::size_t i = from; i < out.size(); ++i) {
-        const char c = out[i];
-        if (c == '|' || c == '\r' || c == '\n' || c == '\x1A')
+    for (std::size_t i = from; i < out.size(); ++i)
+        if (isSeparator(out[i]))
             out[i] = ' ';
-    }
 }
 
-void appendAsHeld(std::string& out, std::string_view text)
+bool hasSeparator(std::string_view text)
+{
+    for (const char c : text)
+        if (isSeparator(c))
+            return true;
+    return false;
+}
+
+// One field in its written form (StrZeros or LRPad as its fill says), followed by its "|".
+void appendField(std::string& out, Fill fill, int width, std::string_view text)
 {
     const std::size_t from = out.size();
-    out += text;
-    blankSeparators(out, from);
-    out += '|';
-}
-
-void appendZeroFilled(std::string& out, std::string_view text, int width)
-{
-    if (static_cast<int>(text.size()) < width)
-        out.append(static_cast<std::size_t>(width) - text.size(), '0');
-    appendAsHeld(out, text);
-}
-
-void appendPadded(std::string& out, std::string_view text, int width, char direction, char fill)
-{
-    const std::size_t w = width > 0 ? static_cast<std::size_t>(width) : 0;
-    if (text.size() >= w) {
-        appendAsHeld(out, text.substr(0, w));
-        return;
+    switch (fill) {
+    case Fill::AsHeld:
+        out += text;
+        break;
+    case Fill::Zeros:
+        appendStrZeros(out, text, width);
+        break;
+    case Fill::Blanks:
+        appendLRPad(out, text, width, 'R', ' ');
+        break;
+    case Fill::ZerosCut:
+        appendLRPad(out, text, width, 'L', '0');
+        break;
     }
-    const bool left = direction == 'L' || direction == 'l';
-    if (left)
-        out.append(w - text.size(), fill);
-    const std::size_t from = out.size();
-    out += text;
-    blankSeparators(out, from);
-    if (!left)
-        out.append(w - text.size(), fill);
+    // The fills are zeros and blanks: only the value itself can bring a separator.
+    if (hasSeparator(text))
+        blankSeparators(out, from);
     out += '|';
-}
-
-void appendBlankFilled(std::string& out, std::string_view text, int width)
-{
-    appendPadded(out, text, width, 'R', ' ');
 }
 
 // --- reading cells without copying ----------------------------------------------------------
@@ -114,46 +106,85 @@ int column(const MemTable& table, std::string_view name)
     return index;
 }
 
+// Where a layout's field stands in a line's layout, at compile time.
+template <std::size_t N>
+constexpr std::size_t layoutIndex(const std::array<FieldLayout, N>& layout, std::string_view name)
+{
+    for (std::size_t i = 0; i < N; ++i)
+        if (layout[i].name == name)
+            return i;
+    return N;
+}
+
+constexpr bool isNumberForm(Form form)
+{
+    return form == Form::Quantity || form == Form::Value || form == Form::Percentage;
+}
+
+// The item line's fields written in a number form (quantity, values, percentage), in line order.
+constexpr std::size_t itemNumberCount = static_cast<std::size_t>(
+    std::count_if(itemLayout.begin(), itemLayout.end(), [](const FieldLayout& f) { return isNumberForm(f.form); }));
+
+constexpr std::size_t lotNumberField = layoutIndex(lotLayout, field::NO_LOTE);
+constexpr std::size_t lotDescriptionField = layoutIndex(lotLayout, field::DS_LOTE);
+constexpr std::size_t itemCodeField = layoutIndex(itemLayout, field::CD_ITEM);
+constexpr std::size_t itemDescriptionField = layoutIndex(itemLayout, field::DS_ITEM);
+static_assert(lotNumberField < lotLayout.size() && lotDescriptionField < lotLayout.size());
+static_assert(itemCodeField < itemLayout.size() && itemDescriptionField < itemLayout.size());
+
+// The column of each field of a line's layout that is written from the row's cell (-1 for the
+// others).
+template <std::size_t N>
+std::array<int, N> cellColumns(const MemTable& t, const std::array<FieldLayout, N>& layout)
+{
+    std::array<int, N> columns{};
+    for (std::size_t i = 0; i < N; ++i) {
+        const Form form = layout[i].form;
+        columns[i] = form == Form::LotNumber || form == Form::PricingFlag ? -1 : column(t, layout[i].name);
+    }
+    return columns;
+}
+
 struct LotColumns {
-    int modality, year, number, lot, description, remark;
+    std::array<int, lotFieldCount> field;
+    int lot, description;
     explicit LotColumns(const MemTable& t)
-        : modality(column(t, field::TP_MODALIDADE)), year(column(t, field::AA_LICITACAO)),
-          number(column(t, field::NO_LICITACAO)), lot(column(t, field::NO_LOTE)),
-          description(column(t, field::DS_LOTE)), remark(column(t, field::MM_DESCRICAO))
+        : field(cellColumns(t, lotLayout)), lot(field[lotNumberField]), description(field[lotDescriptionField])
     {
     }
 };
 
 struct ItemColumns {
-    int lot, code, description, quantity, unitValue, total, unit, brand, percent, discount;
+    std::array<int, itemFieldCount> field;
+    int lot, code, description;  // lot: NO_LOTE, which the item line does not carry
     explicit ItemColumns(const MemTable& t)
-        : lot(column(t, field::NO_LOTE)), code(column(t, field::CD_ITEM)),
-          description(column(t, field::DS_ITEM)), quantity(column(t, field::QT_ITEM)),
-          unitValue(column(t, field::VL_UNITARIO)), total(column(t, field::VL_TOTAL)),
-          unit(column(t, field::UN_MEDIDA)), brand(column(t, field::DS_MARCA)),
-          percent(column(t, field::PERC_DESC)), discount(column(t, field::VLR_DESC))
+        : field(cellColumns(t, itemLayout)), lot(column(t, field::NO_LOTE)), code(field[itemCodeField]),
+          description(field[itemDescriptionField])
     {
     }
 };
+
+// A cell as the writer takes it: a text as held, an integer's decimal text (in buf).
+std::string_view cellText(const Value& v, const FieldLayout& f, char (&buf)[24])
+{
+    return f.type == data::FieldType::Integer ? integerText(v, buf) : textValue(v);
+}
 
 void appendLotLine(std::string& out, const MemTable& lots, int position, const LotColumns& c,
                    std::string_view flag)
 {
     char buf[24];
     out += "H|";
-    appendBlankFilled(out, textValue(lots.valueAt(position, c.modality)), 20);
-    appendAsHeld(out, integerText(lots.valueAt(position, c.year), buf));
-    appendZeroFilled(out, integerText(lots.valueAt(position, c.number), buf), 5);
-    appendZeroFilled(out, integerText(lots.valueAt(position, c.lot), buf), 5);
-    appendBlankFilled(out, textValue(lots.valueAt(position, c.description)), 100);
-    appendBlankFilled(out, textValue(lots.valueAt(position, c.remark)), 50);
-    appendAsHeld(out, flag);
+    for (std::size_t i = 0; i < lotLayout.size(); ++i) {
+        const FieldLayout& f = lotLayout[i];
+        const std::string_view text =
+            f.form == Form::PricingFlag ? flag : cellText(lots.valueAt(position, c.field[i]), f, buf);
+        appendField(out, f.fill, f.width, text);
+    }
 }
 
-// The five number forms of an item line (before zero-filling), in field order.
-struct ItemNumbers {
-    std::string quantity, unitValue, total, percent, discount;
-};
+// The number forms of an item line (before filling), in line order.
+using ItemNumbers = std::array<std::string, itemNumberCount>;
 
 // How an item is named in a message: its code, or its description when it has none.
 std::string itemName(const MemTable& items, int position, const ItemColumns& c)
@@ -188,91 +219,89 @@ ItemRef itemRef(const MemTable& items, int position, const ItemColumns& c, std::
     return ref;
 }
 
+// How a message names a decimal field.
+const char* decimalLabel(std::string_view name)
+{
+    if (name == field::VL_UNITARIO)
+        return "o valor unitário (VL_UNITARIO)";
+    if (name == field::VL_TOTAL)
+        return "o valor total (VL_TOTAL)";
+    if (name == field::PERC_DESC)
+        return "o percentual de desconto (PERC_DESC)";
+    if (name == field::VLR_DESC)
+        return "o valor do desconto (VLR_DESC)";
+    return "o valor";
+}
+
 ItemNumbers itemNumbers(const MemTable& items, int position, const ItemColumns& c)
 {
     ItemNumbers n;
-    const std::string_view quantity = textValue(items.valueAt(position, c.quantity));
-    try {
-        n.quantity = quantityForm(quantity);
-    } catch (const num::ConversionError&) {
-        throw WriteError(cp("Não é possível gravar a proposta: a quantidade \"") + std::string(quantity)
-                         + cp("\" d") + itemName(items, position, c) + cp(" do lote ")
-                         + lotName(items, position, c) + cp(" não é um número."),
-                         itemRef(items, position, c, field::QT_ITEM));
-    }
-    struct Decimal {
-        int column;
-        std::string_view field;
-        const char* label;
-        std::string* out;
-        bool percent;
-    };
-    const Decimal decimals[] = {
-        {c.unitValue, field::VL_UNITARIO, "o valor unitário (VL_UNITARIO)", &n.unitValue, false},
-        {c.total, field::VL_TOTAL, "o valor total (VL_TOTAL)", &n.total, false},
-        {c.percent, field::PERC_DESC, "o percentual de desconto (PERC_DESC)", &n.percent, true},
-        {c.discount, field::VLR_DESC, "o valor do desconto (VLR_DESC)", &n.discount, false},
-    };
-    for (const Decimal& d : decimals) {
-        const double value = decimalValue(items.valueAt(position, d.column));
+    std::size_t k = 0;
+    for (std::size_t i = 0; i < itemLayout.size(); ++i) {
+        const FieldLayout& f = itemLayout[i];
+        if (!isNumberForm(f.form))
+            continue;
+        const Value& cell = items.valueAt(position, c.field[i]);
+        if (f.form == Form::Quantity) {
+            const std::string_view quantity = textValue(cell);
+            try {
+                n[k++] = quantityForm(quantity);
+            } catch (const num::ConversionError&) {
+                throw WriteError(cp("Não é possível gravar a proposta: a quantidade \"") + std::string(quantity)
+                                 + cp("\" d") + itemName(items, position, c) + cp(" do lote ")
+                                 + lotName(items, position, c) + cp(" não é um número."),
+                                 itemRef(items, position, c, f.name));
+            }
+            continue;
+        }
+        const double value = decimalValue(cell);
         try {
-            *d.out = d.percent ? percentageForm(value) : valueForm(value);
+            n[k++] = f.form == Form::Percentage ? percentageForm(value) : valueForm(value);
         } catch (const num::ConversionError&) {
             const char* why = std::isfinite(value) ? " não cabe no arquivo: tem mais de 12 dígitos antes da vírgula."
                                                    : " não é um número.";
-            throw WriteError(cp("Não é possível gravar a proposta: ") + cp(d.label) + cp(" d")
+            throw WriteError(cp("Não é possível gravar a proposta: ") + cp(decimalLabel(f.name)) + cp(" d")
                              + itemName(items, position, c) + cp(" do lote ")
                              + lotName(items, position, c) + cp(why),
-                             itemRef(items, position, c, d.field));
+                             itemRef(items, position, c, f.name));
         }
     }
     return n;
 }
 
 void appendItemLine(std::string& out, const MemTable& items, int position, const ItemColumns& c,
-                    const std::string_view numbers[5], std::string_view lotNumber)
+                    const std::string_view (&numbers)[itemNumberCount], std::string_view lotNumber)
 {
     char buf[24];
     out += "A|";
-    appendZeroFilled(out, integerText(items.valueAt(position, c.code), buf), 6);
-    appendBlankFilled(out, textValue(items.valueAt(position, c.description)), 2000);
-    appendZeroFilled(out, numbers[0], 17);
-    appendZeroFilled(out, numbers[1], 17);
-    appendZeroFilled(out, numbers[2], 17);
-    appendBlankFilled(out, textValue(items.valueAt(position, c.unit)), 9);
-    appendBlankFilled(out, textValue(items.valueAt(position, c.brand)), 40);
-    appendZeroFilled(out, numbers[3], 8);
-    appendZeroFilled(out, numbers[4], 17);
-    appendAsHeld(out, lotNumber);
+    std::size_t k = 0;
+    for (std::size_t i = 0; i < itemLayout.size(); ++i) {
+        const FieldLayout& f = itemLayout[i];
+        std::string_view text;
+        switch (f.form) {
+        case Form::Cell:
+            text = cellText(items.valueAt(position, c.field[i]), f, buf);
+            break;
+        case Form::Quantity:
+        case Form::Value:
+        case Form::Percentage:
+            text = numbers[k++];
+            break;
+        case Form::LotNumber:
+            text = lotNumber;
+            break;
+        case Form::PricingFlag:
+            break;
+        }
+        appendField(out, f.fill, f.width, text);
+    }
 }
 
 void appendParticipantLine(std::string& out, const ProcessVariables& v, const ProposalTexts& t)
 {
     out += "C|";
-    appendZeroFilled(out, v.vCdFornecedor, 8);
-    appendBlankFilled(out, v.vNmFornecedor, 50);
-    appendAsHeld(out, v.vCpfCnpj);
-    appendBlankFilled(out, v.vEndereco, 50);
-    appendPadded(out, v.vNumero, 10, 'L', '0');
-    appendBlankFilled(out, v.vBairro, 50);
-    appendBlankFilled(out, v.vCEP, 10);
-    appendBlankFilled(out, v.vCidade, 50);
-    appendAsHeld(out, v.vUF);
-    appendBlankFilled(out, v.vCriterio, 20);
-    appendBlankFilled(out, v.vAvaliacao, 20);
-    appendBlankFilled(out, v.vLocalAbertura, 70);
-    appendAsHeld(out, v.vDtAbertura);
-    appendAsHeld(out, v.vHoraAbertura);
-    appendAsHeld(out, v.vDtEntrega);
-    appendAsHeld(out, v.vHoraEntrega);
-    appendBlankFilled(out, v.vCondPagto, 100);
-    appendBlankFilled(out, v.vObjeto, 300);
-    appendAsHeld(out, t.validity);
-    appendAsHeld(out, t.deadline);
-    appendBlankFilled(out, v.vUgEstado, 50);
-    appendBlankFilled(out, v.vUgCidade, 50);
-    appendAsHeld(out, v.vUgCNPJ);
-    appendBlankFilled(out, t.observations, 300);
+    for (const ParticipantFieldLayout& f : participantLayout)
+        appendField(out, f.fill, f.width, f.text ? t.*f.text : v.*f.variable);
 }
 
 // Collects lines and hands them to the sink in large blocks.
@@ -324,190 +353,6 @@ bool isBlankItem(const MemTable& items, int position, const ItemColumns& c)
 
 }  // namespace
 
-// --- text filling -------------------------------------------------------------------------------
-
-std::string StrZeros(std::string_view text, int width)
-{
-    std::string out;
-    if (static_cast<int>(text.size()) < width)
-        out.assign(static_cast<std::size_t>(width) - text.size(), '0');
-    out += text;
-    return out;
-}
-
-std::string LRPad(std::string_view text, int width, char direction, char fill)
-{
-    const std::size_t w = width > 0 ? static_cast<std::size_t>(width) : 0;
-    if (text.size() >= w)
-        return std::string(text.substr(0, w));
-    std::string out;
-    out.reserve(w);
-    const bool left = direction == 'L' || direction == 'l';
-    if (left)
-        out.append(w - text.size(), fill);
-    out += text;
-    if (!left)
-        out.append(w - text.size(), fill);
-    return out;
-}
-
-// --- reading ------------------------------------------------------------------------------------
-
-int fieldCount(LineKind kind)
-{
-    switch (kind) {
-    case LineKind::Participant:
-        return participantFieldCount;
-    case LineKind::Lot:
-        return lotFieldCount;
-    case LineKind::Item:
-        break;
-    }
-    return itemFieldCount;
-}
-
-SplitLine splitLine(std::string_view line)
-{
-    SplitLine s;
-    std::string_view rest = line;
-    if (const std::size_t bar = line.find('|'); bar != std::string_view::npos) {
-        s.kindText = line.substr(0, bar);
-        rest = line.substr(bar + 1);
-    }
-    if (s.kindText == "C")
-        s.kind = LineKind::Participant;
-    else if (s.kindText == "H")
-        s.kind = LineKind::Lot;
-    const int count = fieldCount(s.kind);
-    for (int i = 0; i < count; ++i) {
-        const std::size_t bar = rest.find('|');
-        if (bar == std::string_view::npos)
-            break;  // this field and every later one stay empty
-        s.fields[static_cast<std::size_t>(i)] = rest.substr(0, bar);
-        rest = rest.substr(bar + 1);
-    }
-    return s;
-}
-
-struct LineReader::Impl {
-    explicit Impl(std::istream& s) : in(s), block(blockSize) {}
-    static constexpr std::size_t blockSize = 256 * 1024;
-
-    std::istream& in;
-    std::vector<char> block;
-    std::size_t pos = 0;
-    std::size_t end = 0;
-    bool dataEnded = false;  // end of stream or Ctrl-Z reached
-    bool failed = false;
-    long lineNumber = 0;
-    std::string scratch;  // a line that spans blocks or holds a lone CR
-
-    bool refill()
-    {
-        pos = end = 0;
-        if (dataEnded)
-            return false;
-        in.read(block.data(), static_cast<std::streamsize>(block.size()));
-        std::size_t n = static_cast<std::size_t>(in.gcount());
-        if (in.bad())
-            failed = true;
-        if (n < block.size())
-            dataEnded = true;
-        if (const void* eof = std::memchr(block.data(), '\x1A', n)) {
-            n = static_cast<std::size_t>(static_cast<const char*>(eof) - block.data());
-            dataEnded = true;
-        }
-        end = n;
-        return n > 0;
-    }
-
-    static void dropCarriageReturns(std::string& s) { s.erase(std::remove(s.begin(), s.end(), '\r'), s.end()); }
-};
-
-LineReader::LineReader(std::istream& in) : d(std::make_unique<Impl>(in)) {}
-LineReader::~LineReader() = default;
-
-bool LineReader::next(std::string_view& line)
-{
-    Impl& r = *d;
-    bool pending = false;  // bytes of this line are in scratch
-    for (;;) {
-        if (r.pos == r.end && !r.refill()) {
-            if (!pending || r.failed)
-                return false;
-            Impl::dropCarriageReturns(r.scratch);
-            line = r.scratch;
-            ++r.lineNumber;
-            return true;
-        }
-        const char* start = r.block.data() + r.pos;
-        const std::size_t available = r.end - r.pos;
-        const char* lf = static_cast<const char*>(std::memchr(start, '\n', available));
-        if (!lf) {
-            if (!pending)
-                r.scratch.clear();
-            r.scratch.append(start, available);
-            pending = true;
-            r.pos = r.end;
-            continue;
-        }
-        const std::size_t length = static_cast<std::size_t>(lf - start);
-        r.pos += length + 1;
-        ++r.lineNumber;
-        if (!pending) {
-            std::string_view raw(start, length);
-            if (!raw.empty() && raw.back() == '\r')
-                raw.remove_suffix(1);
-            if (raw.find('\r') == std::string_view::npos) {
-                line = raw;  // the usual case: no copy
-                return true;
-            }
-            r.scratch.assign(raw);
-        } else {
-            r.scratch.append(start, length);
-        }
-        Impl::dropCarriageReturns(r.scratch);
-        line = r.scratch;
-        return true;
-    }
-}
-
-bool LineReader::failed() const { return d->failed; }
-long LineReader::lineNumber() const { return d->lineNumber; }
-
-// --- number forms -------------------------------------------------------------------------------
-
-std::string valueForm(double value) { return num::valueForm(value); }
-
-std::string_view withoutZerosBeforeSign(std::string_view text)
-{
-    const auto firstNonZero = text.find_first_not_of('0');
-    if (firstNonZero != std::string_view::npos && firstNonZero > 0 && text[firstNonZero] == '-')
-        return text.substr(firstNonZero);
-    return text;
-}
-
-std::string quantityForm(std::string_view quantityText)
-{
-    std::string digits;
-    digits.reserve(quantityText.size());
-    for (const char c : withoutZerosBeforeSign(quantityText))
-        if (c != '.')
-            digits += c;
-    if (digits.find_first_not_of(' ') == std::string::npos)  // empty, or blanks only
-        return valueForm(0.0);
-    return valueForm(num::parseDecimal(digits));
-}
-
-std::string percentageForm(double value)
-{
-    if (!std::isfinite(value))
-        throw num::ConversionError("O percentual " + num::shortestDecimal(value) + " não pode ser gravado no arquivo");
-    return num::formatPattern(value, "##0.0000");
-}
-
-std::string lotNumberForm(std::int32_t lotNumber) { return num::formatPattern(lotNumber, "#00000"); }
-
 // --- lines --------------------------------------------------------------------------------------
 
 std::string participantLine(const ProcessVariables& vars, const ProposalTexts& texts)
@@ -528,7 +373,8 @@ std::string itemLine(const MemTable& items, int position, std::string_view lotNu
 {
     const ItemColumns c(items);
     const ItemNumbers n = itemNumbers(items, position, c);
-    const std::string_view numbers[5] = {n.quantity, n.unitValue, n.total, n.percent, n.discount};
+    std::string_view numbers[itemNumberCount];
+    std::copy(n.begin(), n.end(), numbers);
     std::string out;
     appendItemLine(out, items, position, c, numbers, lotNumber);
     return out;
@@ -615,7 +461,7 @@ WriteResult writeProposal(ByteSink& sink, MemTable& lots, MemTable& items, const
         struct PlannedItem {
             int position;
             std::uint32_t offset;
-            std::uint16_t length[5];
+            std::uint16_t length[itemNumberCount];
         };
         std::vector<PlannedItem> plannedItems;
         for (PlannedLot& lot : plan) {
@@ -625,10 +471,9 @@ WriteResult writeProposal(ByteSink& sink, MemTable& lots, MemTable& items, const
                     continue;
                 const ItemNumbers n = itemNumbers(itemView, p, ic);
                 PlannedItem item{p, static_cast<std::uint32_t>(forms.size()), {}};
-                const std::string* parts[5] = {&n.quantity, &n.unitValue, &n.total, &n.percent, &n.discount};
-                for (int i = 0; i < 5; ++i) {
-                    item.length[i] = static_cast<std::uint16_t>(parts[i]->size());
-                    forms += *parts[i];
+                for (std::size_t i = 0; i < itemNumberCount; ++i) {
+                    item.length[i] = static_cast<std::uint16_t>(n[i].size());
+                    forms += n[i];
                 }
                 plannedItems.push_back(item);
             }
@@ -644,9 +489,9 @@ WriteResult writeProposal(ByteSink& sink, MemTable& lots, MemTable& items, const
             out.endLine();
             for (std::size_t k = lot.firstPlanned; k < lot.endPlanned; ++k) {
                 const PlannedItem& item = plannedItems[k];
-                std::string_view numbers[5];
+                std::string_view numbers[itemNumberCount];
                 std::size_t offset = item.offset;
-                for (int i = 0; i < 5; ++i) {
+                for (std::size_t i = 0; i < itemNumberCount; ++i) {
                     numbers[i] = std::string_view(forms).substr(offset, item.length[i]);
                     offset += item.length[i];
                 }
