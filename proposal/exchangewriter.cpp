@@ -22,6 +22,13 @@ namespace {
 using detail::cp;
 using detail::errorText;
 
+// The writer's messages are put together in CP1252 from the file's own texts; every error's
+// text is UTF-8, so the message is converted once, here.
+WriteError writeError(const std::string& cp1252, std::optional<ItemRef> item = {})
+{
+    return WriteError(text::cp1252ToUtf8(cp1252), std::move(item));
+}
+
 // --- appending in the written forms ---------------------------------------------------------
 
 bool isSeparator(char c) { return c == '|' || c == '\r' || c == '\n' || c == '\x1A'; }
@@ -102,7 +109,7 @@ int column(const MemTable& table, std::string_view name)
 {
     const int index = table.fieldIndex(name);
     if (index < 0)
-        throw data::TableError(cp("A tabela não tem o campo ") + std::string(name) + ".");
+        throw data::TableError("A tabela não tem o campo " + std::string(name) + ".");
     return index;
 }
 
@@ -247,7 +254,7 @@ ItemNumbers itemNumbers(const MemTable& items, int position, const ItemColumns& 
             try {
                 n[k++] = quantityForm(quantity);
             } catch (const num::ConversionError&) {
-                throw WriteError(cp("Não é possível gravar a proposta: a quantidade \"") + std::string(quantity)
+                throw writeError(cp("Não é possível gravar a proposta: a quantidade \"") + std::string(quantity)
                                  + cp("\" d") + itemName(items, position, c) + cp(" do lote ")
                                  + lotName(items, position, c) + cp(" não é um número."),
                                  itemRef(items, position, c, f.name));
@@ -260,7 +267,7 @@ ItemNumbers itemNumbers(const MemTable& items, int position, const ItemColumns& 
         } catch (const num::ConversionError&) {
             const char* why = std::isfinite(value) ? " não cabe no arquivo: tem mais de 12 dígitos antes da vírgula."
                                                    : " não é um número.";
-            throw WriteError(cp("Não é possível gravar a proposta: ") + cp(decimalLabel(f.name)) + cp(" d")
+            throw writeError(cp("Não é possível gravar a proposta: ") + cp(decimalLabel(f.name)) + cp(" d")
                              + itemName(items, position, c) + cp(" do lote ")
                              + lotName(items, position, c) + cp(why),
                              itemRef(items, position, c, f.name));
@@ -422,7 +429,7 @@ WriteResult writeProposal(ByteSink& sink, MemTable& lots, MemTable& items, const
                 std::string description(textValue(lotView.valueAt(p, lc.description)));
                 while (!description.empty() && description.back() == ' ')
                     description.pop_back();
-                throw WriteError(cp("Não é possível gravar a proposta: o lote \"") + description + cp("\" (")
+                throw writeError(cp("Não é possível gravar a proposta: o lote \"") + description + cp("\" (")
                                  + std::to_string(p + 1) + cp("º do arquivo) não tem número."));
             }
             const std::int32_t n = integerValue(number);
@@ -514,7 +521,7 @@ WriteResult writeProposal(ByteSink& sink, MemTable& lots, MemTable& items, const
         }
         result.ok = true;
     } catch (const WriteError& e) {
-        result.error = e.what();
+        result.error = errorText(e.what());
         result.failedItem = e.item;
     } catch (const num::ConversionError& e) {
         result.error = errorText(e.what());

@@ -1,8 +1,8 @@
 #pragma once
 // Writing the exchange file: the participant line, then each lot line with the item lines of its
 // lot, each field in the written form that the record layout (recordlayout.h) gives it, every
-// line ended by CR LF. Messages are CP1252 bytes; num::ConversionError keeps the number layer's
-// own wording.
+// line ended by CR LF. Results' messages are CP1252 bytes like every text; the errors thrown
+// (WriteError, num::ConversionError) carry UTF-8, as every error's text does.
 #include "data/memtable.h"
 #include "proposal/processvariables.h"
 #include "proposal/recordlayout.h"
@@ -25,7 +25,7 @@ struct ItemRef {
     std::string field;
 };
 
-// A text the file cannot take, found before anything is written. what() is Portuguese (CP1252)
+// A text the file cannot take, found before anything is written. what() is Portuguese (UTF-8)
 // and names the lot, the item and the field.
 class WriteError : public std::runtime_error {
 public:

@@ -31,7 +31,7 @@ int column(const MemTable& table, std::string_view name)
 {
     const int index = table.fieldIndex(name);
     if (index < 0)
-        throw data::TableError(cp("A tabela não tem o campo ") + std::string(name) + ".");
+        throw data::TableError("A tabela não tem o campo " + std::string(name) + ".");
     return index;
 }
 
@@ -158,19 +158,16 @@ LoadResult loadProposal(std::istream& in, MemTable& lots, MemTable& items, Proce
             restoreItemsIndex = false;
         }
         if (reader.failed())
-            throw LoadError(cp("Não foi possível ler o arquivo até o fim."));
+            throw LoadError("Não foi possível ler o arquivo até o fim.");
 
         // The first lot, and its items with the first one in edit state.
         lots.close();
         lots.open();
         if (lots.isEmpty())
-            throw LoadError(cp("O arquivo não tem nenhuma linha de lote (H)."));
+            throw LoadError("O arquivo não tem nenhuma linha de lote (H).");
         if (lots.isNull(field::NO_LOTE))
-            throw LoadError(cp("O primeiro lote do arquivo não tem número."));
-        items.close();
-        items.setFilter(lotFilter(lots.asText(field::NO_LOTE)));
-        items.setFiltered(true);
-        items.open();
+            throw LoadError("O primeiro lote do arquivo não tem número.");
+        reopenItemsOfLot(items, lots.asText(field::NO_LOTE));
         items.first();
         items.edit();
         result.ok = true;
@@ -183,7 +180,7 @@ LoadResult loadProposal(std::istream& in, MemTable& lots, MemTable& items, Proce
         cancelInsert(items);
         if (restoreItemsIndex)
             items.setIndexName(itemsIndexName);
-        result.error = dynamic_cast<const LoadError*>(&e) ? std::string(e.what()) : errorText(e.what());
+        result.error = errorText(e.what());
         result.message = cp("O formato do arquivo informado é inválido. Erro: ") + result.error;
     }
     result.pricingMode = vars.vFlVlrPerc == "1" ? PricingMode::Discount : PricingMode::Price;

@@ -23,15 +23,8 @@ const Value nullValue;
 
 using qtext::fromCp1252;
 
-// Error texts of the lower layers are CP1252 like every text inside; accept UTF-8 too.
-QString errorText(const char* what)
-{
-    const QByteArray bytes(what);
-    const QString utf8 = QString::fromUtf8(bytes);
-    if (!utf8.contains(QChar::ReplacementCharacter))
-        return utf8;
-    return fromCp1252(bytes.toStdString());
-}
+// Every error's text is UTF-8, whichever layer throws it.
+QString errorText(const char* what) { return QString::fromUtf8(what); }
 
 std::optional<double> numberOf(const Value& v)
 {

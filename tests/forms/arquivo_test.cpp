@@ -1273,18 +1273,21 @@ TEST_F(Arquivo, PendingInputIsNeverLost)
                 EXPECT_EQ(stored, end == End::F7 ? "00000000000000" : "11222333000181");
                 break;
             }
-            if (navigates)
+            if (navigates) {
                 EXPECT_EQ(w->dbtNumLote->text(), commandRuns ? QStringLiteral("2") : QStringLiteral("1"));
+            }
             if (saves && commandRuns) {
                 auto saved = reload(path);
                 EXPECT_EQ(saved->vars.vCpfCnpj, "11222333000181");
-                if (pending.what == Pending::Brand)
+                if (pending.what == Pending::Brand) {
                     EXPECT_EQ(saved->brandOf(1), "Nova");
+                }
             } else {
                 EXPECT_EQ(test::readFile(path), bytes);
             }
-            if (pending.refused)
+            if (pending.refused) {
                 EXPECT_TRUE(g.view()->hasFocus());
+            }
             close();
         }
     }
