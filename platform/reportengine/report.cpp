@@ -41,11 +41,12 @@ bool overlapsHorizontally(const ReportObject& a, const ReportObject& b)
 
 class Builder {
 public:
-    Builder(const ReportTemplate& templ, const Dataset* dataset,
+    Builder(const ReportTemplate& templ, const PageSetup& page, const Dataset* dataset,
             const QHash<QString, ScriptHandler>& handlers)
         : templ_(std::make_shared<ReportTemplate>(templ)), dataset_(dataset),
           handlers_(handlers), fonts_(std::make_shared<detail::FontCache>()), context_(*this)
     {
+        templ_->page = page;
         detail::installFontSubstitutions();
     }
 
@@ -499,9 +500,11 @@ void Report::setScriptHandler(const QString& name, ScriptHandler handler)
     handlers_.insert(name.toLower(), std::move(handler));
 }
 
-Document Report::build() const
+Document Report::build() const { return build(template_.page); }
+
+Document Report::build(const PageSetup& page) const
 {
-    return Builder(template_, dataset_, handlers_).run();
+    return Builder(template_, page, dataset_, handlers_).run();
 }
 
 }  // namespace ofx::reportengine
