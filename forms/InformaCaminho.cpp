@@ -2,7 +2,7 @@
 
 #include "forms/LancamentoProposta.h"
 #include "resources/resources.h"
-#include "text/cp1252.h"
+#include "qtext/qtext.h"
 #include "widgets/iconbutton.h"
 #include "widgets/messagedialog.h"
 #include "widgets/screen.h"
@@ -154,8 +154,8 @@ void TFInformaCaminho::bbtConfirmarClick()
     }
     // The path is kept in CP1252; test the path that loading will open, so that a name with a
     // character CP1252 lacks is refused here rather than failing later.
-    std::string path = text::utf8ToCp1252(typed.toStdString());
-    const QFileInfo file(QString::fromStdString(text::cp1252ToUtf8(path)));
+    std::string path = qtext::toCp1252(typed);
+    const QFileInfo file(qtext::fromCp1252(path));
     if (!file.isFile() && QFileInfo(typed).isFile()) {
         widgets::messageDlg(QStringLiteral("O nome do arquivo informado tem caracteres que os arquivos de proposta não "
                                            "aceitam. Renomeie o arquivo (ou a pasta) sem eles e tente novamente."),

@@ -13,6 +13,7 @@
 #include "report/propostareport.h"
 #include "reportengine/reportpreview.h"
 #include "resources/resources.h"
+#include "qtext/qtext.h"
 #include "text/cp1252.h"
 #include "text/numbers.h"
 #include "widgets/dbtext.h"
@@ -49,10 +50,8 @@ namespace {
 
 namespace field = proposal::field;
 
-QString fromCp1252(const std::string& text)
-{
-    return QString::fromStdString(text::cp1252ToUtf8(text));
-}
+using qtext::fromCp1252;
+using qtext::toCp1252;
 
 QLabel* label(const QString& text, QWidget* parent, int left, int top)
 {
@@ -90,10 +89,6 @@ const char* participantStyle =
 const char* greyMemoStyle =
     "QPlainTextEdit { background: #E2E2E2; border: 1px solid #515151; color: black; }";
 
-std::string toCp1252(const QString& text)
-{
-    return text::utf8ToCp1252(text.toStdString());
-}
 
 // Runs a field's exit handler when the keyboard focus leaves the field for another control of
 // the window. Not when the window merely loses the activation (a dialog opens, the user turns to
@@ -481,8 +476,8 @@ void TFLancamentoProposta::buildItemGrid()
     // The description follows the item under the cursor, also when the user moves from row to
     // row without changing anything (no re-read then).
     const auto showDescription = [this] {
-        if (cdsLote.active() && !cdsLote.isEmpty())
-            mmDescricao->setPlainText(fromCp1252(cdsLote.asText(field::DS_ITEM)));
+        if (FProposta.hasCurrentItem())
+            mmDescricao->setPlainText(fromCp1252(FProposta.currentDescription()));
     };
     connect(dbgItensDados->view()->selectionModel(), &QItemSelectionModel::currentRowChanged, this, showDescription);
     connect(dbgItensDados->model(), &grid::TableModel::cursorMoved, this, showDescription);
@@ -491,9 +486,7 @@ void TFLancamentoProposta::buildItemGrid()
 void TFLancamentoProposta::FormCreate()
 {
     vCarregarArquivo = true;
-    proposal::createLotsTable(cdsProposta);
-    proposal::createItemsTable(cdsLote);
-    proposal::declareReportCursorIndexes(cdsBuscaItens);
+    // The open proposal made its tables, empty.
     bindControls();
 }
 
@@ -608,7 +601,7 @@ void TFLancamentoProposta::btnPrimeiroClick()
 {
     if (!dbgItensDados->commitEditing())
         return;
-    cdsProposta.first();
+    FProposta.move(proposal::OpenProposal::Move::First);
     cdsPropostaAfterScroll();
     proNavegacao(QStringLiteral("nbFirst"));
 }
@@ -617,7 +610,7 @@ void TFLancamentoProposta::btnAnteriorClick()
 {
     if (!dbgItensDados->commitEditing())
         return;
-    cdsProposta.prior();
+    FProposta.move(proposal::OpenProposal::Move::Prior);
     proNavegacao(QStringLiteral("nbPrior"));
     cdsPropostaAfterScroll();
 }
@@ -626,7 +619,7 @@ void TFLancamentoProposta::btnProximoClick()
 {
     if (!dbgItensDados->commitEditing())
         return;
-    cdsProposta.next();
+    FProposta.move(proposal::OpenProposal::Move::Next);
     proNavegacao(QStringLiteral("nbNext"));
     cdsPropostaAfterScroll();
 }
@@ -635,7 +628,7 @@ void TFLancamentoProposta::btnUltimoClick()
 {
     if (!dbgItensDados->commitEditing())
         return;
-    cdsProposta.last();
+    FProposta.move(proposal::OpenProposal::Move::Last);
     cdsPropostaAfterScroll();
     proNavegacao(QStringLiteral("nbLast"));
 }
@@ -648,11 +641,11 @@ void TFLancamentoProposta::proNavegacao(const QString& position)
         backward = false;
         forward = true;
     } else if (position == QLatin1String("nbPrior")) {
-        backward = !cdsProposta.bof();
+        backward = !FProposta.atFirst();
         forward = true;
     } else if (position == QLatin1String("nbNext")) {
         backward = true;
-        forward = !cdsProposta.eof();
+        forward = !FProposta.atLast();
     } else if (position == QLatin1String("nbLast")) {
         backward = true;
         forward = false;
@@ -667,15 +660,9 @@ void TFLancamentoProposta::proNavegacao(const QString& position)
 
 void TFLancamentoProposta::cdsPropostaAfterScroll()
 {
-    if (cdsProposta.controlsDisabled())
-        return;
-    // Closing drops an unposted edit of the current item.
-    cdsLote.close();
-    cdsLote.setFilter(proposal::lotFilter(cdsProposta.asText(field::NO_LOTE)));
-    cdsLote.setFiltered(true);
-    cdsLote.open();
-    cdsLote.edit();
-    mmDescricao->setPlainText(cdsLote.isEmpty() ? QString() : fromCp1252(cdsLote.asText(field::DS_ITEM)));
+    // Closing drops an unposted edit of the current item (nothing after a failed load).
+    if (FProposta.showLot())
+        mmDescricao->setPlainText(fromCp1252(FProposta.currentDescription()));
 }
 
 // --- commands of their own parts ------------------------------------------------------------
@@ -697,7 +684,7 @@ void TFLancamentoProposta::proHabilitaCampos(bool enabled)
 
 void TFLancamentoProposta::proModoPrecificacao(proposal::PricingMode mode)
 {
-    FModo = mode;
+    FProposta.setMode(mode);
     const bool discount = mode == proposal::PricingMode::Discount;
     auto& g = *dbgItensDados;
     const int unitario = g.columnIndex(QStringLiteral("dbgItensDadosColumn4"));
@@ -716,10 +703,10 @@ void TFLancamentoProposta::cdsLoteAfterScroll()
 {
     // Only during a bulk pass over the items (a grid re-read, loading): a move of the cursor by
     // the user recomputes nothing by itself.
-    if (!cdsLote.controlsDisabled())
+    if (!FProposta.inBulkPass())
         return;
     proposal::recomputeItemTotal(cdsLote);
-    mmDescricao->setPlainText(cdsLote.isEmpty() ? QString() : fromCp1252(cdsLote.asText(field::DS_ITEM)));
+    mmDescricao->setPlainText(fromCp1252(FProposta.currentDescription()));
 }
 
 // --- participant panel: each exit stores its field as typed ----------------------------------
@@ -793,13 +780,8 @@ void TFLancamentoProposta::btnLimparClick()
 {
     if (!dbgItensDados->commitEditing())
         return;
-    // All items of all lots, without moving the items table, to see whether there is anything
-    // of the supplier's to lose.
-    cdsBuscaItens.cloneCursor(cdsLote);
-    cdsBuscaItens.open();
-    const bool anything = proposal::hasSupplierEntries(cdsBuscaItens, FModo)
-                          || !edtValidade->text().trimmed().isEmpty() || !edtProposta->text().trimmed().isEmpty()
-                          || !mmObs->toPlainText().trimmed().isEmpty();
+    const bool anything = FProposta.hasEntries() || !edtValidade->text().trimmed().isEmpty()
+                          || !edtProposta->text().trimmed().isEmpty() || !mmObs->toPlainText().trimmed().isEmpty();
     if (anything
         && widgets::messageDlg(QStringLiteral("As marcas e os valores de todos os lotes, as datas e as observações serão "
                                               "apagados. Deseja continuar?"),
@@ -809,12 +791,8 @@ void TFLancamentoProposta::btnLimparClick()
         return;
     // Every item of every lot: brands emptied; the supplier's unit values (price mode) or
     // discounts (discount mode) zeroed; the public body's unit values stay.
-    cdsLote.close();
-    cdsLote.setFilter(std::string());
-    cdsLote.setFiltered(false);
-    cdsLote.open();
-    proposal::clearSupplierEntries(cdsLote, FModo);
-    cdsPropostaAfterScroll();
+    FProposta.clearEntries();
+    mmDescricao->setPlainText(fromCp1252(FProposta.currentDescription()));
     mmObs->clear();
     edtProposta->clear();
     edtValidade->clear();
@@ -825,20 +803,8 @@ void TFLancamentoProposta::btnLimparClick()
 
 bool TFLancamentoProposta::proDatasValidas()
 {
-    const std::pair<editors::DateEdit*, const char*> fields[] = {
-        {edtValidade, "A data de validade da proposta não é uma data válida.\nInforme-a como DD/MM/AAAA."},
-        {edtProposta, "O prazo de entrega/execução não é uma data válida.\nInforme-o como DD/MM/AAAA."},
-    };
-    for (const auto& [field, message] : fields) {
-        // A text read from the file that the supplier did not touch goes back as it came.
-        field->complete();
-        if (field->typed() && !field->holdsDateOrNothing()) {
-            widgets::messageDlg(QString::fromUtf8(message), widgets::MsgKind::Warning, widgets::MsgButton::OK, this);
-            field->setFocus();
-            return false;
-        }
-    }
-    return true;
+    const auto refusal = proposal::OpenProposal::dateRefusal(proCamposGravacao());
+    return !refusal || proVerifica(*refusal);
 }
 
 void TFLancamentoProposta::bbtImprimirClick()

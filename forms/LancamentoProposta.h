@@ -14,6 +14,7 @@
 #include "data/memtable.h"
 #include "forms/uPadraoGeral.h"
 #include "proposal/loader.h"
+#include "proposal/openproposal.h"
 #include "proposal/savefile.h"
 #include "widgets/datasource.h"
 #include "widgets/imagelist.h"
@@ -58,10 +59,12 @@ public:
     explicit TFLancamentoProposta(QWidget* parent = nullptr);
     ~TFLancamentoProposta() override;
 
-    // --- tables and data sources (the sources are declared after the tables: they go first)
-    data::MemTable cdsProposta;    // lots
-    data::MemTable cdsLote;        // items of all lots; filtered to the shown lot
-    data::MemTable cdsBuscaItens;  // report cursor: a clone of cdsLote made by saving/printing
+    // --- the open proposal, its tables and the data sources (the sources are declared after
+    // the tables: they go first)
+    proposal::OpenProposal FProposta;
+    data::MemTable& cdsProposta = FProposta.lots;      // lots
+    data::MemTable& cdsLote = FProposta.items;         // items of all lots; filtered to the shown lot
+    data::MemTable& cdsBuscaItens = FProposta.report;  // report cursor: a clone of cdsLote (saving/printing)
     widgets::DataSource dtsProposta;
     widgets::DataSource dtsLote;
 
@@ -218,36 +221,28 @@ private:
     // on the first activation while vCarregarArquivo is set.
     void proCarregarArquivo();
 
-    // Saving, after the checks: writes the proposal safely into FCaminhoAtual, renames it after
-    // the document when its file name holds the placeholder, and restores the window. Reports
-    // success, or why nothing was saved.
+    // Saving, after the checks: writes the proposal through FProposta (which renames the file
+    // after the document), with the window locked and the bar running. Reports success, or why
+    // nothing was saved and shows the item at fault.
     void proGravarArquivo();
-    // After a save: gives the file the document's name when its file name holds the fourteen
-    // zeros, or the document an earlier save of this window put there and the document changed
-    // (asking before replacing another file). warning: the rename failed; note: the name was
-    // kept because the document cannot go into a name.
-    void proRenomeiaArquivo(QString& warning, QString& note);
     // Shows an item that the save could not write: its lot, the item current, on the cell to
     // correct when that cell can be typed in.
     void proMostraItem(const proposal::ItemRef& item);
-    // Puts the window back after writing (whether or not it succeeded): first lot shown, display
-    // resumed, item refresh attached again.
-    void proRestauraExibicao();
+    // Shows one check before saving: a refusal (its message, the focus on its field) or a
+    // question. False when the save must stop there.
+    bool proVerifica(const proposal::SaveCheck& check);
 
-    // Writes short-typed dates in full; a date field holding no date of the calendar gets a
-    // warning and the focus, and false is returned (saving and printing stop there).
+    // Writes short-typed dates in full; a typed date field holding no date of the calendar gets
+    // a warning and the focus, and false is returned (printing stops there).
     bool proDatasValidas();
+    // The fields the checks before saving read, the dates written in full first.
+    proposal::SaveFields proCamposGravacao();
     // Where a PDF of the proposal is offered: beside the file, under its name ("" before a load).
     QString proCaminhoPdf() const;
 
-    // Where the proposal lives now: vCaminhoArquivo as loaded, then the name a save gave it.
-    std::filesystem::path FCaminhoAtual;
-    // The document that a save of this window put into the file's name ("" before one did).
-    std::string FDocumentoNoNome;
     // Changes since loading or the last save (the observations memo keeps its own flag).
     bool FAlterada = false;
     void proMarcaSalva();
-    proposal::PricingMode FModo = proposal::PricingMode::Price;
 
     void buildLayout();
     void buildItemGrid();

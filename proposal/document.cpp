@@ -1,21 +1,14 @@
 #include "proposal/document.h"
 
+#include "text/cp1252.h"
+
 #include <algorithm>
 
 namespace ofx::proposal {
 
 namespace {
 
-bool isBlankOrControl(char c) { return static_cast<unsigned char>(c) <= ' '; }
-
-std::string_view trimmed(std::string_view s)
-{
-    while (!s.empty() && isBlankOrControl(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlankOrControl(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
+using text::trimmed;
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isCnpjBaseChar(char c) { return isDigit(c) || (c >= 'A' && c <= 'Z'); }

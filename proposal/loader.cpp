@@ -1,6 +1,8 @@
 #include "proposal/loader.h"
 
-#include "proposal/exchangefile.h"
+#include "proposal/document.h"
+#include "proposal/exchangereader.h"
+#include "proposal/recordlayout.h"
 #include "proposal/tables.h"
 #include "proposal/messages.h"
 #include "text/cp1252.h"
@@ -29,7 +31,7 @@ int column(const MemTable& table, std::string_view name)
 {
     const int index = table.fieldIndex(name);
     if (index < 0)
-        throw data::TableError(cp("A tabela não tem o campo ") + std::string(name) + ".");
+        throw data::TableError("A tabela não tem o campo " + std::string(name) + ".");
     return index;
 }
 
@@ -44,9 +46,10 @@ std::string_view piece(std::string_view s, std::size_t start, std::size_t count)
 void applyParticipantLine(const SplitLine& line, ProcessVariables& v, LoadResult& r)
 {
     const auto& f = line.fields;
-    v.vCdFornecedor = f[0];
-    v.vNmFornecedor = f[1];
-    v.vCpfCnpj = f[2];
+    // Every field into its variable; the last one (no variable) into the observations memo.
+    for (std::size_t i = 0; i < participantLayout.size(); ++i)
+        if (const auto variable = participantLayout[i].variable)
+            v.*variable = f[i];
 
     r.participantRead = true;
     r.addressFieldsEnabled = v.vCdFornecedor == "00000000";
@@ -55,33 +58,24 @@ void applyParticipantLine(const SplitLine& line, ProcessVariables& v, LoadResult
     if (doc == "00000000000000") {
         v.vTipoDocumento = "CNPJ";
         v.vCpfCnpjFormatado.clear();
-        r.documentMask = "99.999.999/9999-99;1;_";
+        r.documentMask = std::string(cnpjMask);
         r.identityFieldsEnabled = true;
     } else if (doc.find("cpf") != std::string_view::npos) {
         v.vTipoDocumento = "CPF";
         v.vCpfCnpjFormatado = std::string(piece(doc, 4, 3)) + "." + std::string(piece(doc, 7, 3)) + "."
                               + std::string(piece(doc, 10, 3)) + "-" + std::string(piece(doc, 13, 2));
-        r.documentMask = "999.999.999-99;1;_";
+        r.documentMask = std::string(cpfMask);
         r.identityFieldsEnabled = false;
     } else {
         v.vTipoDocumento = "CNPJ";
         v.vCpfCnpjFormatado = std::string(piece(doc, 1, 2)) + "." + std::string(piece(doc, 3, 3)) + "."
                               + std::string(piece(doc, 6, 3)) + "/" + std::string(piece(doc, 9, 4)) + "-"
                               + std::string(piece(doc, 13, 2));
-        r.documentMask = "99.999.999/9999-99;1;_";
+        r.documentMask = std::string(cnpjMask);
         r.identityFieldsEnabled = false;
     }
 
-    std::string* const rest[] = {
-        &v.vEndereco,   &v.vNumero,      &v.vBairro,     &v.vCEP,        &v.vCidade,
-        &v.vUF,         &v.vCriterio,    &v.vAvaliacao,  &v.vLocalAbertura, &v.vDtAbertura,
-        &v.vHoraAbertura, &v.vDtEntrega, &v.vHoraEntrega, &v.vCondPagto, &v.vObjeto,
-        &v.vDtValidade, &v.vDtPrazo,     &v.vUgEstado,   &v.vUgCidade,   &v.vUgCNPJ,
-    };
-    for (std::size_t i = 0; i < std::size(rest); ++i)
-        *rest[i] = f[3 + i];
-
-    r.observations = f[23];
+    r.observations = f[participantLayout.size() - 1];
     if (v.vDtValidade != "00/00/0000") {
         r.validityText = v.vDtValidade;
         r.deadlineText = v.vDtPrazo;
@@ -95,22 +89,6 @@ void cancelInsert(MemTable& table)
 {
     if (table.active() && table.state() != data::TableState::Browse)
         table.cancel();
-}
-
-}  // namespace
-
-namespace {
-
-// Every field but the texts (DS_ITEM, QT_ITEM, UN_MEDIDA, DS_MARCA) of an item line is a number.
-bool isNumericItemField(int i)
-{
-    return i != 1 && i != 2 && i != 5 && i != 6;
-}
-
-// Lot line fields 2, 3 and 4 (year, process number, lot number) are integers.
-bool isNumericLotField(int i)
-{
-    return i == 1 || i == 2 || i == 3;
 }
 
 }  // namespace
@@ -132,28 +110,20 @@ LoadResult loadProposal(std::istream& in, MemTable& lots, MemTable& items, Proce
         if (restoreItemsIndex)
             items.setIndexName("");
 
-        const int lotColumns[lotFieldCount] = {
-            column(lots, field::TP_MODALIDADE), column(lots, field::AA_LICITACAO),
-            column(lots, field::NO_LICITACAO),  column(lots, field::NO_LOTE),
-            column(lots, field::DS_LOTE),       column(lots, field::MM_DESCRICAO),
-            column(lots, field::FL_VLRPERC),
-        };
-        std::string* const lotVariables[lotFieldCount] = {
-            &vars.vTpModalidade, &vars.vAnoLicitacao, &vars.vNoLicitacao, &vars.vNoLote,
-            &vars.vDsLote,       &vars.vMmDescricao,  &vars.vFlVlrPerc,
-        };
+        // The column of each field of a lot line and of an item line, in line order.
+        int lotColumns[lotFieldCount];
+        for (int i = 0; i < lotFieldCount; ++i)
+            lotColumns[i] = column(lots, lotLayout[static_cast<std::size_t>(i)].name);
+        int itemColumns[itemFieldCount];
+        for (int i = 0; i < itemFieldCount; ++i)
+            itemColumns[i] = column(items, itemLayout[static_cast<std::size_t>(i)].name);
         // The lot values every item row takes from the last lot line read.
-        const int itemLotColumns[5] = {
-            column(items, field::TP_MODALIDADE), column(items, field::AA_LICITACAO),
-            column(items, field::NO_LICITACAO),  column(items, field::NO_LOTE),
-            column(items, field::DS_LOTE),
-        };
-        const int itemColumns[itemFieldCount] = {
-            column(items, field::CD_ITEM),     column(items, field::DS_ITEM),
-            column(items, field::QT_ITEM),     column(items, field::VL_UNITARIO),
-            column(items, field::VL_TOTAL),    column(items, field::UN_MEDIDA),
-            column(items, field::DS_MARCA),    column(items, field::PERC_DESC),
-            column(items, field::VLR_DESC),    column(items, field::CD_LCTO),
+        int itemLotColumns[lotFieldsOnItems];
+        for (std::size_t i = 0; i < lotFieldsOnItems; ++i)
+            itemLotColumns[i] = column(items, lotLayout[i].name);
+        // Numbers are read with the zeros the writer puts before a minus sign taken off.
+        auto asRead = [](const FieldLayout& f, std::string_view text) {
+            return f.numeric() ? withoutZerosBeforeSign(text) : text;
         };
 
         std::string_view line;
@@ -163,12 +133,10 @@ LoadResult loadProposal(std::istream& in, MemTable& lots, MemTable& items, Proce
             switch (s.kind) {
             case LineKind::Lot:
                 lots.append();
-                for (int i = 0; i < lotFieldCount; ++i)
-                    *lotVariables[i] = s.fields[static_cast<std::size_t>(i)];
-                for (int i = 0; i < lotFieldCount; ++i) {
-                    const std::string_view text = s.fields[static_cast<std::size_t>(i)];
-                    lots.setText(lotColumns[i], isNumericLotField(i) ? withoutZerosBeforeSign(text) : text);
-                }
+                for (std::size_t i = 0; i < lotLayout.size(); ++i)
+                    vars.*lotLayout[i].variable = s.fields[i];
+                for (std::size_t i = 0; i < lotLayout.size(); ++i)
+                    lots.setText(lotColumns[i], asRead(lotLayout[i], s.fields[i]));
                 lots.post();
                 break;
             case LineKind::Participant:
@@ -176,13 +144,10 @@ LoadResult loadProposal(std::istream& in, MemTable& lots, MemTable& items, Proce
                 break;
             case LineKind::Item:
                 items.append();
-                for (int i = 0; i < 5; ++i)
-                    items.setText(itemLotColumns[i],
-                                  isNumericLotField(i) ? withoutZerosBeforeSign(*lotVariables[i]) : *lotVariables[i]);
-                for (int i = 0; i < itemFieldCount; ++i) {
-                    const std::string_view text = s.fields[static_cast<std::size_t>(i)];
-                    items.setText(itemColumns[i], isNumericItemField(i) ? withoutZerosBeforeSign(text) : text);
-                }
+                for (std::size_t i = 0; i < lotFieldsOnItems; ++i)
+                    items.setText(itemLotColumns[i], asRead(lotLayout[i], vars.*lotLayout[i].variable));
+                for (std::size_t i = 0; i < itemLayout.size(); ++i)
+                    items.setText(itemColumns[i], asRead(itemLayout[i], s.fields[i]));
                 items.post();
                 break;
             }
@@ -193,19 +158,16 @@ LoadResult loadProposal(std::istream& in, MemTable& lots, MemTable& items, Proce
             restoreItemsIndex = false;
         }
         if (reader.failed())
-            throw LoadError(cp("Não foi possível ler o arquivo até o fim."));
+            throw LoadError("Não foi possível ler o arquivo até o fim.");
 
         // The first lot, and its items with the first one in edit state.
         lots.close();
         lots.open();
         if (lots.isEmpty())
-            throw LoadError(cp("O arquivo não tem nenhuma linha de lote (H)."));
+            throw LoadError("O arquivo não tem nenhuma linha de lote (H).");
         if (lots.isNull(field::NO_LOTE))
-            throw LoadError(cp("O primeiro lote do arquivo não tem número."));
-        items.close();
-        items.setFilter(lotFilter(lots.asText(field::NO_LOTE)));
-        items.setFiltered(true);
-        items.open();
+            throw LoadError("O primeiro lote do arquivo não tem número.");
+        reopenItemsOfLot(items, lots.asText(field::NO_LOTE));
         items.first();
         items.edit();
         result.ok = true;
@@ -218,7 +180,7 @@ LoadResult loadProposal(std::istream& in, MemTable& lots, MemTable& items, Proce
         cancelInsert(items);
         if (restoreItemsIndex)
             items.setIndexName(itemsIndexName);
-        result.error = dynamic_cast<const LoadError*>(&e) ? std::string(e.what()) : errorText(e.what());
+        result.error = errorText(e.what());
         result.message = cp("O formato do arquivo informado é inválido. Erro: ") + result.error;
     }
     result.pricingMode = vars.vFlVlrPerc == "1" ? PricingMode::Discount : PricingMode::Price;

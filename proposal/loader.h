@@ -24,7 +24,7 @@ struct LoadResult {
     bool participantRead = false;       // false: the window keeps its fields as they are
     bool addressFieldsEnabled = false;  // street, number, CEP, district, city, UF
     bool identityFieldsEnabled = false; // name, document type, document
-    std::string documentMask;           // "999.999.999-99;1;_" (CPF) or "99.999.999/9999-99;1;_"
+    std::string documentMask;           // the document field's mask: cpfMask or cnpjMask (document.h)
     std::string observations;           // mmObs: participant field 24
     std::string validityText;           // edtValidade; "" when the file's date is "00/00/0000"
     std::string deadlineText;           // edtProposta; "" when the validity date is "00/00/0000"

@@ -10,8 +10,7 @@ namespace ofx::proposal::detail {
 
 inline std::string cp(std::string_view utf8) { return text::utf8ToCp1252(utf8); }
 
-// The text of a caught error as CP1252. The layers below write their messages in UTF-8; a text
-// that is not valid UTF-8 is taken to be CP1252 already.
+// The text of a caught error as CP1252. Every error's text is UTF-8, whichever layer throws it.
 std::string errorText(const char* what);
 
 }  // namespace ofx::proposal::detail

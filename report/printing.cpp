@@ -1,20 +1,10 @@
 #include "report/printing.h"
 
 #include "reportengine/expression.h"
+#include "qtext/qtext.h"
 #include "text/cp1252.h"
 
 namespace ofx::report {
-
-std::string trimmed(std::string_view text)
-{
-    auto blank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
-    size_t first = 0, last = text.size();
-    while (first < last && blank(text[first]))
-        ++first;
-    while (last > first && blank(text[last - 1]))
-        --last;
-    return std::string(text.substr(first, last - first));
-}
 
 std::string joinLines(std::string_view text)
 {
@@ -42,7 +32,7 @@ void convertModality(std::string& vTpModalidade)
         {"Leilao", "Leil\xE3o"},
         {"Tomada de Preco", "Tomada de Pre\xE7o"},
     };
-    const std::string held = trimmed(vTpModalidade);
+    const std::string held(text::trimmed(vTpModalidade));
     for (const auto& [from, to] : forms)
         if (held == from) {
             vTpModalidade = to;
@@ -89,7 +79,7 @@ std::vector<std::pair<QString, QString>> reportVariables(const proposal::Process
     std::vector<std::pair<QString, QString>> out;
     out.reserve(std::size(values));
     for (const auto& [name, value] : values) {
-        const QString text = QString::fromStdString(ofx::text::cp1252ToUtf8(trimmed(value)));
+        const QString text = qtext::fieldText(value);
         out.emplace_back(QString::fromLatin1(name), reportengine::textLiteral(text));
     }
     return out;

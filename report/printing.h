@@ -28,9 +28,6 @@ struct PrintEntries {
 // The item order used when none was chosen in the grid.
 inline constexpr std::string_view defaultItemOrder = "NO_LOTE;CD_ITEM";
 
-// Spaces and control characters (bytes up to 0x20) removed at both ends; nothing inside.
-std::string trimmed(std::string_view text);
-
 // The observations as one paragraph: every line end becomes one space (a blank line two).
 std::string joinLines(std::string_view text);
 

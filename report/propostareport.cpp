@@ -1,5 +1,6 @@
 #include "report/propostareport.h"
 
+#include "qtext/qtext.h"
 #include "text/cp1252.h"
 
 #include <QFile>
@@ -43,7 +44,7 @@ rep::FieldValue CursorDataset::value(int row, int field) const
 {
     const data::Value& v = cursor_.valueAt(row, field);
     if (const std::string* s = std::get_if<std::string>(&v))
-        return QString::fromStdString(text::cp1252ToUtf8(*s));
+        return qtext::fromCp1252(*s);
     if (const std::int32_t* i = std::get_if<std::int32_t>(&v))
         return double(*i);
     if (const double* d = std::get_if<double>(&v))

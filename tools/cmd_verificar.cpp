@@ -120,13 +120,7 @@ std::string json(MemTable& lots, MemTable& items, const ofx::proposal::ProcessVa
     return out;
 }
 
-std::string trimmed(std::string_view s)
-{
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return {};
-    return std::string(s.substr(first, s.find_last_not_of(' ') - first + 1));
-}
+std::string trimmed(std::string_view s) { return std::string(ofx::text::trimmed(s)); }
 
 std::string summary(MemTable& lots, MemTable& items, const ofx::proposal::ProcessVariables& vars,
                     const ofx::proposal::LoadResult& loaded)

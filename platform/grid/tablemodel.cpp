@@ -1,6 +1,7 @@
 #include "grid/tablemodel.h"
 
 #include "grid/currencyvalidator.h"
+#include "qtext/qtext.h"
 #include "text/cp1252.h"
 #include "text/numbers.h"
 
@@ -20,17 +21,10 @@ namespace {
 
 const Value nullValue;
 
-QString fromCp1252(const std::string& s) { return QString::fromStdString(text::cp1252ToUtf8(s)); }
+using qtext::fromCp1252;
 
-// Error texts of the lower layers are CP1252 like every text inside; accept UTF-8 too.
-QString errorText(const char* what)
-{
-    const QByteArray bytes(what);
-    const QString utf8 = QString::fromUtf8(bytes);
-    if (!utf8.contains(QChar::ReplacementCharacter))
-        return utf8;
-    return fromCp1252(bytes.toStdString());
-}
+// Every error's text is UTF-8, whichever layer throws it.
+QString errorText(const char* what) { return QString::fromUtf8(what); }
 
 std::optional<double> numberOf(const Value& v)
 {
@@ -70,7 +64,7 @@ std::string currencyToTableText(const QString& text)
     if (text.trimmed().isEmpty())
         return {};
     const num::TypedNumber n = num::readTypedNumber(text.toStdString());
-    return n.number ? n.plain : text::utf8ToCp1252(text.toStdString());
+    return n.number ? n.plain : qtext::toCp1252(text);
 }
 
 }  // namespace
@@ -428,7 +422,7 @@ bool TableModel::setData(const QModelIndex& index, const QVariant& value, int ro
     const GridColumn& col = column(c);
     const int f = fieldIndex_[static_cast<std::size_t>(c)];
     const std::string text = col.editor == EditorKind::Currency ? currencyToTableText(value.toString())
-                                                                : text::utf8ToCp1252(value.toString().toStdString());
+                                                                : qtext::toCp1252(value.toString());
     bool written = false;
     ownCall([&] {
         if (table_->position() != r)

@@ -1,6 +1,7 @@
 #include "reportengine/report.h"
 
 #include "reportengine/expression.h"
+#include "reportengine/pagebreaker.h"
 #include "reportengine/textengine.h"
 
 #include <algorithm>
@@ -31,14 +32,6 @@ struct BandInstance {
     std::vector<PlacedObject> objects;
 };
 
-// A kept-together group in the band stream: [first, last], and its lead (header chain and first
-// data row) ending at leadEnd.
-struct KeepGroup {
-    size_t first = 0;
-    size_t last = 0;
-    size_t leadEnd = 0;
-};
-
 bool overlapsHorizontally(const ReportObject& a, const ReportObject& b)
 {
     return a.left < b.left + b.width - kEps && b.left < a.left + a.width - kEps;
@@ -48,11 +41,12 @@ bool overlapsHorizontally(const ReportObject& a, const ReportObject& b)
 
 class Builder {
 public:
-    Builder(const ReportTemplate& templ, const Dataset* dataset,
+    Builder(const ReportTemplate& templ, const PageSetup& page, const Dataset* dataset,
             const QHash<QString, ScriptHandler>& handlers)
         : templ_(std::make_shared<ReportTemplate>(templ)), dataset_(dataset),
           handlers_(handlers), fonts_(std::make_shared<detail::FontCache>()), context_(*this)
     {
+        templ_->page = page;
         detail::installFontSubstitutions();
     }
 
@@ -377,10 +371,6 @@ void Builder::generate()
     closeGroups(0, rows - 1);
     for (size_t f : footers)
         emitChain(f, rows - 1);
-    // Outer groups before the inner ones that start at the same band.
-    std::sort(keeps_.begin(), keeps_.end(), [](const KeepGroup& a, const KeepGroup& b) {
-        return a.first != b.first ? a.first < b.first : a.last > b.last;
-    });
 }
 
 void Builder::paginate(Document& doc)
@@ -404,60 +394,33 @@ void Builder::paginate(Document& doc)
     const double bodyHeight = bodyBottom - bodyTop;
     const double left = setup.margins.left();
 
-    std::vector<double> prefix(stream_.size() + 1, 0.0);  // prefix[i]: height of bands before i
-    for (size_t i = 0; i < stream_.size(); ++i)
-        prefix[i + 1] = prefix[i] + stream_[i].height;
-    auto span = [&](size_t first, size_t last) { return prefix[last + 1] - prefix[first]; };
+    std::vector<BandBox> boxes;
+    boxes.reserve(stream_.size());
+    for (const BandInstance& inst : stream_)
+        boxes.push_back({inst.height, inst.attached});
+    std::vector<size_t> starts = PageBreaker(bodyHeight).pageStarts(boxes, std::move(keeps_));
+    starts.push_back(stream_.size());
 
     std::vector<Page>& pages = doc.pages_;
-    double y = bodyTop;
-    bool empty = true;  // nothing of the body on the page yet
-    auto newPage = [&] {
-        pages.emplace_back();
-        y = bodyTop;
-        empty = true;
-    };
-    auto fitsOrFresh = [&](double height) { return empty || height <= bodyBottom - y + kEps; };
-
-    newPage();
-    size_t keep = 0;
-    for (size_t i = 0; i < stream_.size(); ++i) {
-        for (; keep < keeps_.size() && keeps_[keep].first == i; ++keep) {
-            const KeepGroup& k = keeps_[keep];
-            const double whole = span(k.first, k.last);
-            if (fitsOrFresh(whole))
-                continue;
-            if (whole <= bodyHeight + kEps || !fitsOrFresh(span(k.first, k.leadEnd)))
-                newPage();
+    pages.resize(starts.size() - 1);
+    const double bandWidth = paper.width() - setup.margins.left() - setup.margins.right();
+    for (size_t p = 0; p + 1 < starts.size(); ++p) {
+        Page& page = pages[p];
+        double y = bodyTop;
+        for (size_t i = starts[p]; i < starts[p + 1]; ++i) {
+            BandInstance& inst = stream_[i];
+            page.bands.push_back({inst.band, QRectF(left, y, bandWidth, inst.height), inst.row});
+            for (PlacedObject& o : inst.objects) {
+                o.rect.translate(left, y);
+                page.objects.push_back(std::move(o));
+            }
+            y += inst.height;
         }
-        if (!stream_[i].attached) {
-            size_t last = i;
-            while (last + 1 < stream_.size() && stream_[last + 1].attached)
-                ++last;
-            const double unit = span(i, last);
-            if (!fitsOrFresh(unit) && unit <= bodyHeight + kEps)
-                newPage();
-        }
-        BandInstance& inst = stream_[i];
-        if (!fitsOrFresh(inst.height))
-            newPage();
-        Page& page = pages.back();
-        page.bands.push_back({inst.band, QRectF(left, y, paper.width() - setup.margins.left() -
-                                                             setup.margins.right(), inst.height),
-                              inst.row});
-        for (PlacedObject& o : inst.objects) {
-            o.rect.translate(left, y);
-            page.objects.push_back(std::move(o));
-        }
-        y += inst.height;
-        if (inst.height > kEps)
-            empty = false;
     }
     stream_.clear();
 
     // Page bands, now that the number of pages is known.
     const int total = static_cast<int>(pages.size());
-    const double bandWidth = paper.width() - setup.margins.left() - setup.margins.right();
     for (int p = 0; p < total; ++p) {
         Page body = std::move(pages[static_cast<size_t>(p)]);
         Page& page = pages[static_cast<size_t>(p)];
@@ -537,9 +500,11 @@ void Report::setScriptHandler(const QString& name, ScriptHandler handler)
     handlers_.insert(name.toLower(), std::move(handler));
 }
 
-Document Report::build() const
+Document Report::build() const { return build(template_.page); }
+
+Document Report::build(const PageSetup& page) const
 {
-    return Builder(template_, dataset_, handlers_).run();
+    return Builder(template_, page, dataset_, handlers_).run();
 }
 
 }  // namespace ofx::reportengine

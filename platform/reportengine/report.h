@@ -1,6 +1,7 @@
 #pragma once
 // A report: a template, the dataset it reads, the values of its variables and the handlers of
-// its script. build() lays every page out afresh from the template as stored.
+// its script. build() lays every page out afresh from the template as stored, on the template's
+// page setup or on one the caller passes in.
 #include "reportengine/dataset.h"
 #include "reportengine/document.h"
 #include "reportengine/reporttemplate.h"
@@ -68,13 +69,13 @@ public:
     // The handler that the template's onStart or an object's afterPrint names.
     void setScriptHandler(const QString& name, ScriptHandler handler);
 
-    // Page size, orientation and margins for the following builds.
-    void setPageSetup(const PageSetup& page) { template_.page = page; }
-
     // Lays out every page: runs the start handler, sets the script's values to 0, prints the
     // bands over the dataset's rows, then fills in the page numbers. The template's stored form
     // is not changed by the script (each build starts from it).
     Document build() const;
+    // The same on another page size, orientation and margins (the document's pageSetup() is
+    // then this one); the report itself is not changed.
+    Document build(const PageSetup& page) const;
 
 private:
     ReportTemplate template_;

@@ -156,7 +156,7 @@ constexpr double kPageWidth = -1, kWholePage = -2;
 
 }  // namespace
 
-ReportPreview::ReportPreview(Document doc, Report* report, QWidget* parent)
+ReportPreview::ReportPreview(Document doc, const Report* report, QWidget* parent)
     : QDialog(parent), doc_(std::move(doc)), report_(report),
       printer_(std::make_unique<QPrinter>(QPrinter::HighResolution))
 {
@@ -282,13 +282,9 @@ ReportPreview::ReportPreview(Document doc, Report* report, QWidget* parent)
     documentChanged();
 }
 
-ReportPreview::~ReportPreview()
-{
-    if (report_ && originalSetup_)
-        report_->setPageSetup(*originalSetup_);
-}
+ReportPreview::~ReportPreview() = default;
 
-void ReportPreview::showModal(Document doc, Report* report, QWidget* parent)
+void ReportPreview::showModal(Document doc, const Report* report, QWidget* parent)
 {
     ReportPreview preview(std::move(doc), report, parent);
     preview.maximize();
@@ -451,14 +447,11 @@ void ReportPreview::pageSetup()
     if (dialog.exec() != QDialog::Accepted)
         return;
     const QPageLayout chosen = printer_->pageLayout();
-    if (!originalSetup_)
-        originalSetup_ = report_->reportTemplate().page;
     PageSetup setup;
     setup.size = chosen.pageSize();
     setup.orientation = chosen.orientation();
     setup.margins = chosen.margins(QPageLayout::Millimeter);
-    report_->setPageSetup(setup);
-    doc_ = report_->build();
+    doc_ = report_->build(setup);
     documentChanged();
     goToPage(0);
 }

@@ -7,7 +7,6 @@
 #include <QDialog>
 
 #include <memory>
-#include <optional>
 
 class QAction;
 class QComboBox;
@@ -26,9 +25,10 @@ class PagesView;
 class ReportPreview : public QDialog {
     Q_OBJECT
 public:
-    // report, when given, is rebuilt after a page setup; the page setup it had is restored when
-    // the preview closes (each later build starts from the template as stored). Not owned.
-    explicit ReportPreview(Document doc, Report* report = nullptr, QWidget* parent = nullptr);
+    // report, when given, is built again on the page setup chosen in the preview; the report
+    // itself is not changed, its later builds keep their own page setup. Not owned; it must
+    // outlive the preview.
+    explicit ReportPreview(Document doc, const Report* report = nullptr, QWidget* parent = nullptr);
     ~ReportPreview() override;
 
     const Document& document() const { return doc_; }
@@ -47,7 +47,7 @@ public:
     const QString& suggestedPdfPath() const { return suggestedPdfPath_; }
 
     // The preview as the program shows it: modal over parent, maximized, at 100 %.
-    static void showModal(Document doc, Report* report, QWidget* parent);
+    static void showModal(Document doc, const Report* report, QWidget* parent);
 
     // Maximized, also where no window manager carries out the maximized state: the window
     // first takes the available area of its screen.
@@ -62,8 +62,7 @@ private:
     void documentChanged();
 
     Document doc_;
-    Report* report_;
-    std::optional<PageSetup> originalSetup_;
+    const Report* report_;
     int current_ = 0;
     double zoom_ = 1.0;
     Document::Hit lastHit_;

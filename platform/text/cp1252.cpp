@@ -99,4 +99,14 @@ std::string utf8ToCp1252(std::string_view utf8) {
     return out;
 }
 
+std::string_view trimmed(std::string_view text)
+{
+    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
 }  // namespace ofx::text

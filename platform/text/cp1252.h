@@ -13,4 +13,8 @@ std::string cp1252ToUtf8(std::string_view cp1252);
 // A character that CP1252 cannot hold becomes "?"; so does each byte of malformed UTF-8.
 std::string utf8ToCp1252(std::string_view utf8);
 
+// The text without the blanks and control characters (bytes up to 0x20) at both ends, as a
+// field shows a value read with its fill blanks. Works on CP1252 and UTF-8 alike.
+std::string_view trimmed(std::string_view text);
+
 }  // namespace ofx::text

@@ -1,6 +1,6 @@
 #include "widgets/dbtext.h"
 
-#include "text/cp1252.h"
+#include "qtext/qtext.h"
 #include "widgets/datasource.h"
 
 namespace ofx::widgets {
@@ -38,7 +38,7 @@ void DBText::refresh()
         clear();
         return;
     }
-    setText(QString::fromStdString(text::cp1252ToUtf8(table->asText(field_))));
+    setText(qtext::fromCp1252(table->asText(field_)));
     setCursorPosition(0);
 }
 

@@ -197,6 +197,8 @@ TEST(Writer, LotFlagIsTheProcessFlagAndSeparatorsBecomeBlanks)
     ASSERT_TRUE(p.load(lines({"H|M|2025|1|1|Um||0|", "A|1|X|1|||||||", "H|M|2025|1|2|Dois||1|"})).ok);
     p.vars.vNmFornecedor = "Nome|com\r\nquebra";
     p.vars.vCpfCnpj = "123|";
+    p.vars.vCdFornecedor = "1|2";  // zero-filled
+    p.vars.vNumero = "1\n2";       // zero-filled in front and cut
     const std::string written = p.write({"a|b", "", "linha 1\r\nlinha 2\x1A"});
     ASSERT_TRUE(p.lastWrite.ok) << p.lastWrite.error;
 
@@ -205,6 +207,8 @@ TEST(Writer, LotFlagIsTheProcessFlagAndSeparatorsBecomeBlanks)
     ASSERT_TRUE(loaded.ok);
     EXPECT_EQ(back.vars.vNmFornecedor, "Nome com  quebra" + blanks(34));
     EXPECT_EQ(back.vars.vCpfCnpj, "123 ");
+    EXPECT_EQ(back.vars.vCdFornecedor, "000001 2");
+    EXPECT_EQ(back.vars.vNumero, "00000001 2");
     EXPECT_EQ(back.vars.vDtValidade, "a b");
     EXPECT_EQ(loaded.observations, "linha 1  linha 2 " + blanks(283));
     EXPECT_EQ(back.allItemCount(), 1);

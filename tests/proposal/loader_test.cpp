@@ -77,7 +77,7 @@ TEST(Loader, ParticipantPanelState)
         const char* display;
         const char* mask;
     };
-    const char* cnpj = "99.999.999/9999-99;1;_";
+    const char* cnpj = "AA.AAA.AAA/AAAA-99;1;_";
     const char* cpf = "999.999.999-99;1;_";
     const Case cases[] = {
         {"unregistered, no document: all editable", "00000000", "00000000000000", true, true, "CNPJ", "", cnpj},

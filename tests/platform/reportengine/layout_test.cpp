@@ -220,6 +220,28 @@ TEST(ReportLayout, LongLotAfterAShortOneStartsWhereItsHeaderAndFirstRowFit)
     EXPECT_NEAR(lots[1]->rect.top(), 137, 1e-9);
 }
 
+TEST(ReportLayout, BuildOnAnotherPageSetupLeavesTheReportAsItWas)
+{
+    TableDataset ds = lotsData({15, 15, 15});  // one lot per portrait page
+    const Report report = lotsReport(&ds);
+    PageSetup landscape;
+    landscape.orientation = QPageLayout::Landscape;
+    landscape.margins = QMarginsF(20, 10, 10, 10);
+
+    const Document wide = report.build(landscape);
+    EXPECT_EQ(wide.pageSetup().orientation, QPageLayout::Landscape);
+    EXPECT_EQ(wide.paperSizeMm(), QSizeF(297, 210));
+    // A body of 170 mm: no lot of 186 mm fits on a page, so each one breaks inside.
+    EXPECT_GT(wide.pageCount(), 3);
+    EXPECT_NEAR(objectsNamed(wide.page(0), "Titulo").at(0)->rect.left(), 20, 1e-9);
+    EXPECT_NEAR(objectsNamed(wide.page(0), "PageNo").at(0)->rect.top(), 195, 1e-9);  // 210 - 10 - 5
+
+    EXPECT_EQ(report.reportTemplate().page.orientation, QPageLayout::Portrait);
+    const Document again = report.build();
+    EXPECT_EQ(again.pageSetup().orientation, QPageLayout::Portrait);
+    EXPECT_EQ(again.pageCount(), 3);
+}
+
 TEST(ReportLayout, NoRowsGivesOnePageWithOnlyThePageBands)
 {
     TableDataset ds({"LOTE", "CODE", "DESC", "VALUE"});

@@ -1,12 +1,22 @@
-// The preview window, offscreen: navigation, zoom, search and export without dialogs.
+// The preview window, offscreen: navigation, zoom, search and export without dialogs, and the
+// page setup through Qt's own dialog, driven by real mouse input.
 #include "lotsfixture.h"
 #include "reportengine/reportpreview.h"
 #include "testsupport.h"
 
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QPageSetupDialog>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
 
 using namespace ofx::reportengine;
 using namespace ofx::reportengine::test;
@@ -53,4 +63,49 @@ TEST(ReportPreview, NavigatesSearchesAndExports)
         EXPECT_TRUE(preview.exportPdfTo(QString::fromStdString(file.string()), true));  // overwrites
     }
     EXPECT_EQ(report.reportTemplate().page.margins, stored.margins);
+}
+
+TEST(ReportPreview, PageSetupRebuildsThePagesAndLeavesTheReportAlone)
+{
+    TableDataset ds = lotsData({15, 15, 15});
+    const Report report = lotsReport(&ds);
+    ReportPreview preview(report.build(), &report);
+    preview.resize(1000, 700);
+    preview.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&preview));
+    ASSERT_EQ(preview.document().pageCount(), 3);
+
+    auto click = [](QWidget* w) {
+        ASSERT_NE(w, nullptr);
+        QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center());
+    };
+    bool opened = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QPageSetupDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        opened = true;
+        // On the button's indicator: the label ends well before the middle of a wide button.
+        auto* landscape = dialog->findChild<QRadioButton*>(QStringLiteral("landscape"));
+        EXPECT_NE(landscape, nullptr);
+        if (landscape)
+            QTest::mouseClick(landscape, Qt::LeftButton, {}, QPoint(6, landscape->height() / 2));
+        if (auto* buttons = dialog->findChild<QDialogButtonBox*>())
+            click(buttons->button(QDialogButtonBox::Ok));
+        if (dialog->isVisible())
+            dialog->reject();  // a failure above must not leave the test waiting on the dialog
+    });
+    QToolButton* setup = nullptr;
+    for (QToolButton* b : preview.findChildren<QToolButton*>())
+        if (b->defaultAction() && b->defaultAction()->text() == QStringLiteral("Configurar página..."))
+            setup = b;
+    click(setup);
+
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(preview.document().pageSetup().orientation, QPageLayout::Landscape);
+    EXPECT_GT(preview.document().pageCount(), 3);  // no lot fits on a landscape page
+    EXPECT_EQ(preview.currentPage(), 0);
+    // The report keeps its own page setup while the preview shows the other one.
+    EXPECT_EQ(report.reportTemplate().page.orientation, QPageLayout::Portrait);
+    EXPECT_EQ(report.build().pageCount(), 3);
 }
