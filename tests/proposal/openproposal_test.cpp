@@ -3,6 +3,7 @@
 #include "proposal/openproposal.h"
 
 #include "proposal/document.h"
+#include "proposalfiles.h"
 #include "testsupport.h"
 #include "text/cp1252.h"
 
@@ -20,47 +21,9 @@ using proposal::OpenProposal;
 using proposal::SaveCheck;
 namespace fs = std::filesystem;
 
-std::string line(std::initializer_list<std::string_view> fields)
-{
-    std::string s;
-    for (std::string_view f : fields) {
-        s += f;
-        s += '|';
-    }
-    return s + "\r\n";
-}
+using namespace test::files;
 
-struct Participant {
-    std::string code = "00000123";
-    std::string name = "Fornecedor Exemplo";
-    std::string document = "11222333000181";
-    std::string avaliacao = "Menor preço";
-    std::string validity = "30/06/2025";
-    std::string deadline = "15/07/2025";
-};
-
-std::string participantLine(const Participant& p)
-{
-    return line({"C", p.code, p.name, p.document, "Rua", "10", "Centro", "88000-000", "Florianópolis", "SC",
-                 "Menor preço", p.avaliacao, "Sala 1", "14/04/2025", "09:00", "11/04/2025", "17:00", "30 dias",
-                 "Objeto", p.validity, p.deadline, "Santa Catarina", "São José", "82892282000143", "Obs"});
-}
-
-std::string lotLine(std::string_view number, std::string_view flag = "0", std::string_view year = "2025")
-{
-    return line({"H", "Pregão Presencial", year, "18", number, "Lote " + std::string(number), "Entrega", flag});
-}
-
-std::string itemLine(std::string_view code, std::string_view unit = "2,5000", std::string_view total = "25,0000",
-                     std::string_view discount = "0,0000")
-{
-    return line({"A", code, "Item " + std::string(code), "10,0000", unit, total, "UN", "Marca", discount, "0,0000", code});
-}
-
-std::string file(const Participant& p, const std::string& body)
-{
-    return text::utf8ToCp1252(participantLine(p) + body);
-}
+std::string file(const Participant& p, const std::string& body) { return proposalFile(p, body); }
 
 std::set<std::string> namesIn(const fs::path& folder)
 {
