@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs, from Debian's archive, whatever the build, the tests and the program need and the
-# machine lacks. Safe to run again: packages already there are skipped.
+# machine lacks. Safe to run again: packages already there are skipped. With arguments, installs
+# those packages instead (scripts/test-windows.sh names its own).
 set -euo pipefail
 
 PACKAGES=(
@@ -12,6 +13,7 @@ PACKAGES=(
   libcups2-dev cups cups-client printer-driver-cups-pdf
   dpkg-dev desktop-file-utils
 )
+[ $# -gt 0 ] && PACKAGES=("$@")
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -13,25 +13,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
 
-PACKAGES=(build-essential cmake ninja-build googletest mingw-w64 wine64)
-missing=()
-for p in "${PACKAGES[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  SUDO=""
-  if [ "$(id -u)" -ne 0 ]; then
-    if command -v sudo >/dev/null 2>&1; then SUDO="sudo"; else
-      echo "Faltam pacotes (${missing[*]}); rode este comando como root ou instale o sudo." >&2
-      exit 1
-    fi
-  fi
-  echo "Instalando: ${missing[*]}"
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+bash "$ROOT/scripts/install-deps.sh" build-essential cmake ninja-build googletest mingw-w64 wine64
 
 JOBS=$(nproc)
 export LC_ALL=C.UTF-8
